@@ -1,0 +1,74 @@
+#include "app/picture_cycle.h"
+
+#include "ornament/ornaments.h"
+#include "ornament/sample_colors.h"
+#include "output/export_picture.h"
+#include "output/greeting.h"
+#include "params/colour_table.h"
+#include "params/name_entry.h"
+#include "params/picture_parameters.h"
+#include "platform/picture_folder.h"
+#include "render/paint_field.h"
+
+namespace painter {
+
+bool NewPicture(PictureState& s, Platform& p, std::uint64_t cycle) {
+    p.picture1.fillStyle = 0;
+    PickParameters(s, p);
+    // Three draws nothing reads; they still move the sequence.
+    s.re0 = static_cast<float>(static_cast<double>(p.rng.next()) * 200 + 10);
+    s.gr0 = static_cast<float>(static_cast<double>(p.rng.next()) * 200 + 10);
+    s.bl0 = static_cast<float>(static_cast<double>(p.rng.next()) * 200 + 10);
+    if (!PaintField(s, p, cycle)) return false;
+    SampleColors(s, p.picture1, p.rng);
+    PlaceOrnaments(s, p.picture1, p.rng);
+    PrintGreeting(s, p.picture1, p.form);
+    p.window.refresh();
+    return true;
+}
+
+PainterSession::PainterSession(RandomGenerator& rng, Clock& clock, WindowServices& window, QString folder)
+    : platform_{rng, clock, picture1_, picture2_, form_, window, cycles_, std::move(folder)} {}
+
+void setStartupValues(PictureState& s) {
+    s.t1 = QStringLiteral("vnesi tvoje ime in priimek");
+    s.t2 = QStringLiteral("samo male črke bre čšž");
+    s.sir = 700;
+    s.vis = 525;
+    s.polx = 12.0 / 2;
+    s.poly = 9.0 / 2;
+    s.dx = s.sir / 12.0;
+    s.dy = s.vis / 9.0;
+}
+
+void PainterSession::formLoad() {
+    // Reseeding from the clock never reaches a picture: the name resets the generator.
+    platform_.rng.randomize(platform_.clock.secondsSinceMidnight());
+    createPictureFolder(platform_.folder);  // a failure shows only when saving
+    form_.cls();
+    picture1_.fillStyle = 0;
+    form_.setBackColor(qbColor(0));
+    form_.foreColor = qbColor(7);  // the "*" stays readable on the black window
+    setStartupValues(state_);
+    runCycle();
+}
+
+bool PainterSession::ponovi() { return runCycle(); }
+
+bool PainterSession::runCycle() {
+    const std::uint64_t cycle = cycles_.begin();
+    AskName(state_, platform_);
+    if (cycles_.superseded(cycle)) return false;
+    BuildColorTable(state_, platform_.rng);
+    return NewPicture(state_, platform_, cycle);
+}
+
+bool PainterSession::shrani() {
+    const bool ok = ExportPicture(state_, platform_);
+    if (ok) lastSavedPath_ = exportPath(platform_.folder, state_.imeslike);
+    return ok;
+}
+
+void PainterSession::izhod() { cycles_.stopAll(); }
+
+}  // namespace painter

@@ -1,0 +1,61 @@
+#pragma once
+// Start-up, the picture cycle and the three commands, over one picture state.
+// The window is a thin shell that forwards its buttons here; the command line
+// drives the same object without a display.
+
+#include "app/picture_state.h"
+#include "app/platform.h"
+
+namespace painter {
+
+// The values start-up fixes before the first picture: prompt texts and geometry.
+void setStartupValues(PictureState& s);
+
+// One complete picture from the generator's current state: parameters, field,
+// colour sampling, ornaments, greeting. Returns false when the picture was
+// overtaken (see CycleControl) and stopped early.
+bool NewPicture(PictureState& s, Platform& p, std::uint64_t cycle);
+
+class PainterSession {
+public:
+    // The window layer is the window's own drawing surface; its size is the
+    // smallest client area that shows every control.
+    static constexpr int kFormWidth = 732;
+    static constexpr int kFormHeight = 641;
+
+    PainterSession(RandomGenerator& rng, Clock& clock, WindowServices& window, QString folder);
+
+    // Form_Load: reseed from the clock, create the folder, set texts and
+    // geometry, clear the window layer, then run the first picture cycle.
+    void formLoad();
+    // "ponovi": ask for a name and paint its picture. Returns false when the
+    // picture was overtaken before it was finished.
+    bool ponovi();
+    // "shrani na C:\wimgx": save the picture as it stands. Returns true when the
+    // file was written; the outcome is also reported to the window services.
+    bool shrani();
+    // "izhod": stop every running picture at once; the caller ends the program.
+    void izhod();
+
+    bool quitRequested() const { return cycles_.stopped(); }
+    QString lastSavedPath() const { return lastSavedPath_; }
+
+    PictureState& state() { return state_; }
+    Surface& picture1() { return picture1_; }
+    Surface& picture2() { return picture2_; }
+    Surface& form() { return form_; }
+    Platform& platform() { return platform_; }
+
+private:
+    bool runCycle();
+
+    PictureState state_;
+    Surface picture1_;
+    Surface picture2_;
+    Surface form_{kFormWidth, kFormHeight};
+    CycleControl cycles_;
+    Platform platform_;
+    QString lastSavedPath_;
+};
+
+}  // namespace painter

@@ -1,0 +1,43 @@
+#pragma once
+// The services a step of the picture may use besides the picture state. They are
+// passed in, never reached through globals, so the tests and the headless mode
+// can give a fixed clock, a scripted prompt and a temporary folder.
+
+#include "platform/clock.h"
+#include "platform/random_generator.h"
+#include "platform/surface.h"
+#include "platform/window_services.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace painter {
+
+// Tells a running picture whether it has been overtaken: by a new picture
+// started from within it ("ponovi" pressed while it paints) or by the end of
+// the program ("izhod").
+class CycleControl {
+public:
+    std::uint64_t begin() { return ++current_; }
+    bool superseded(std::uint64_t id) const { return stopAll_ || id != current_; }
+    void stopAll() { stopAll_ = true; }
+    bool stopped() const { return stopAll_; }
+
+private:
+    std::uint64_t current_ = 0;
+    bool stopAll_ = false;
+};
+
+struct Platform {
+    RandomGenerator& rng;
+    Clock& clock;
+    Surface& picture1;      // the picture the user sees; all painting goes here
+    Surface& picture2;      // receives a copy when saving
+    Surface& form;          // the window's own drawing layer ("*", save marker)
+    WindowServices& window;
+    CycleControl& cycles;
+    QString folder;         // where pictures are saved
+};
+
+}  // namespace painter

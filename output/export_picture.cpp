@@ -1,0 +1,52 @@
+#include "output/export_picture.h"
+
+#include "output/picture_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace painter {
+
+QString exportPath(const QString& folder, const QString& imeslike) {
+    return QDir(folder).filePath(imeslike + QStringLiteral(".bmp"));
+}
+
+bool ExportPicture(PictureState& s, Platform& p) {
+    const int lastColumn = s.sir, lastRow = s.vis;
+    for (int column = 0; column <= lastColumn; ++column) {
+        s.i = column;
+        for (int row = 0; row <= lastRow; ++row) {
+            s.j = row;
+            s.col = p.picture1.point(static_cast<float>(s.i), static_cast<float>(s.j));
+            p.picture2.pset(static_cast<float>(s.i), static_cast<float>(s.j), s.col);
+        }
+        const float x = static_cast<float>(s.i);
+        p.form.line(x + 31, 560, x + 31, 567, rgb(255, 255, 255));
+        p.form.line(x + 29, 560, x + 29, 567, rgb(0, 0, 0));
+    }
+    s.i = lastColumn + 1;
+    s.j = lastRow + 1;
+    p.window.refresh();
+
+    const QString path = exportPath(p.folder, s.imeslike);
+    if (s.imeslike.isEmpty()) {
+        p.window.saveFailed(QStringLiteral("Slike ni mogoče shraniti: ni še nobene slike."));
+        return false;
+    }
+    // The folder is made at start-up; make it again if it went away meanwhile.
+    if (!QDir().mkpath(p.folder)) {
+        p.window.saveFailed(QStringLiteral("Slike ni mogoče shraniti: mape %1 ni mogoče ustvariti.")
+                                .arg(QDir::toNativeSeparators(p.folder)));
+        return false;
+    }
+    QString reason;
+    if (!writePictureFile(p.picture2, path, &reason)) {
+        p.window.saveFailed(QStringLiteral("Slike ni mogoče shraniti v %1.\nRazlog: %2")
+                                .arg(QDir::toNativeSeparators(path), reason));
+        return false;
+    }
+    p.window.saved(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    return true;
+}
+
+}  // namespace painter

@@ -1,0 +1,16 @@
+#pragma once
+#include "app/picture_state.h"
+#include "platform/surface.h"
+
+#include <QString>
+
+namespace painter {
+
+// What follows the name on every picture.
+QString greetingText();
+
+// The name and the greeting along the bottom of the picture, white over a
+// black shadow one pixel up and left; then a "*" at the window's top left.
+void PrintGreeting(const PictureState& s, Surface& picture, Surface& form);
+
+}  // namespace painter

@@ -1,0 +1,60 @@
+#include "params/name_entry.h"
+
+namespace painter {
+namespace {
+
+bool acceptable(char32_t c) { return c == U' ' || (c >= U'a' && c <= U'z'); }
+
+}  // namespace
+
+std::optional<QString> nameRejection(const QString& name) {
+    // A UTF-16 text longer than 200 units has more than 100 characters whatever
+    // it holds; checking that first keeps a pasted megabyte cheap.
+    if (name.size() > 2 * kMaxNameLength) return QStringLiteral("more than 100 characters");
+    const QList<uint> codes = name.toUcs4();
+    if (codes.size() > kMaxNameLength) return QStringLiteral("more than 100 characters");
+    for (qsizetype k = 0; k < codes.size(); ++k) {
+        const char32_t c = codes[k];
+        if (acceptable(c)) continue;
+        QString shown = (c < 0x20 || c == 0x7F) ? QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper()
+                                                : QString::fromUcs4(&c, 1);
+        return QStringLiteral("only blanks and a\u2013z: found '%1' at position %2").arg(shown).arg(k + 1);
+    }
+    return std::nullopt;
+}
+
+std::int32_t seedOf(const QString& acceptedName) {
+    const QList<uint> codes = acceptedName.toUcs4();
+    const std::int32_t dolz = static_cast<std::int32_t>(codes.size());
+    std::int32_t sum = 0;
+    for (uint c : codes) sum += static_cast<std::int32_t>(c) + dolz;
+    return 4396645 + sum * dolz;
+}
+
+void AskName(PictureState& s, Platform& p) {
+    const QString prompt = s.t1 + QChar(13) + s.t2;
+    for (;;) {
+        bool rejected = false;
+        s.t = p.window.askName(prompt, QPoint(kPromptLeft, kPromptTop));
+        if (s.t.size() > 2 * kMaxNameLength) continue;  // surely over 100 characters
+        const QList<uint> codes = s.t.toUcs4();
+        s.dolz = static_cast<std::int32_t>(codes.size());
+        if (s.dolz > kMaxNameLength) continue;
+        for (std::int32_t k = 1; k <= s.dolz; ++k) {
+            const char32_t c = codes[k - 1];
+            // The table keeps 16 bits; the test looks at the whole code, so a
+            // character beyond 16 bits can never pass as a letter.
+            s.namecode[k] = static_cast<std::int16_t>(c);
+            if (!acceptable(c)) rejected = true;
+        }
+        if (rejected) continue;
+        break;
+    }
+    std::int32_t sum = 0;
+    for (std::int32_t k = 1; k <= s.dolz; ++k) sum += s.namecode[k] + s.dolz;
+    s.seed = 4396645 + sum * s.dolz;
+    if (s.seed > 0) p.rng.reset();
+    p.rng.randomize(s.seed);
+}
+
+}  // namespace painter

@@ -1,0 +1,36 @@
+#pragma once
+// Colours are the program's own 24-bit values: red + 256 * green + 65536 * blue.
+
+#include <cmath>
+#include <cstdint>
+
+namespace painter {
+
+using Colour = std::int32_t;
+
+// One level of RGB(): rounded to the nearest whole number, a half going to the
+// even neighbour (nearbyint under the default rounding mode), then cut to 0..255.
+// NaN becomes 0 so that no input can make a colour outside 0..0xFFFFFF.
+inline int colourLevel(double v) {
+    if (!(v > 0)) return 0;
+    if (v >= 255) return 255;
+    return static_cast<int>(std::nearbyint(v));
+}
+
+inline Colour rgb(double r, double g, double b) {
+    return colourLevel(r) + 256 * colourLevel(g) + 65536 * colourLevel(b);
+}
+
+// The classic 16-colour palette; the program uses black (0) and bright white (15).
+inline Colour qbColor(int index) {
+    static constexpr Colour palette[16] = {
+        0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+        0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+    return palette[static_cast<unsigned>(index) & 15u];
+}
+
+inline int redOf(Colour c) { return c & 0xFF; }
+inline int greenOf(Colour c) { return (c >> 8) & 0xFF; }
+inline int blueOf(Colour c) { return (c >> 16) & 0xFF; }
+
+}  // namespace painter

@@ -1,0 +1,16 @@
+#pragma once
+// Elementary functions computed by our own code from IEEE basic operations only
+// (+, -, *, /, sqrt), so their results do not depend on the C library's version
+// or on which variant of it the processor selects at run time. Every formula of
+// the field goes through these; a name then paints the same pixels everywhere.
+
+namespace painter::xm {
+
+double sin(double x);
+double cos(double x);
+double tan(double x);
+double atan(double x);
+double pow(double base, double exponent);
+double sqrt(double x);  // IEEE square root, correctly rounded by the hardware
+
+}  // namespace painter::xm

@@ -1,0 +1,78 @@
+#pragma once
+// A drawing surface of our own: a raster of 32-bit pixels with aliased,
+// span-based figures. Every figure clips against the raster in one place
+// (see surface.cpp), so any position or radius - fractional, negative, huge,
+// infinite or NaN - is safe and costs no more than the visible part.
+//
+// Positions and radii arrive as single-precision numbers. The one rule by which
+// a position becomes a pixel: pixel p covers the positions [p - 1/2, p + 1/2),
+// i.e. p = floor(v + 1/2). See surface.cpp for which pixels each figure covers.
+//
+// Pixels are stored so that a QImage of format RGBX8888 can wrap them directly
+// (on a little-endian machine the 32-bit word is 0xFF000000 | colour).
+
+#include "platform/colour.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace painter {
+
+class Surface {
+public:
+    static constexpr int kPictureWidth = 700;
+    static constexpr int kPictureHeight = 525;
+
+    explicit Surface(int width = kPictureWidth, int height = kPictureHeight);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // BackColor: setting it erases everything to that colour.
+    void setBackColor(Colour c);
+    Colour backColor() const { return backColor_; }
+    void cls();  // erase to the background colour
+
+    // FillStyle (0 solid, 1 transparent) and FillColor apply to closed figures:
+    // full circles, ellipses and boxes. Both keep their values until set again.
+    int fillStyle = 0;
+    Colour fillColor = 0;
+    Colour foreColor = 0;
+    double fontSize = 12;
+    float currentX = 0, currentY = 0;
+
+    // PSet: one pixel.
+    void pset(float x, float y, Colour c);
+    // Point: the colour at (x, y), or -1 outside the surface (or for NaN).
+    Colour point(float x, float y) const;
+    // Line: a segment, both end pixels included.
+    void line(float x1, float y1, float x2, float y2, Colour c);
+    // Line, box form: the rectangle with those corners, outlined in c and filled
+    // per fillStyle / fillColor.
+    void box(float x1, float y1, float x2, float y2, Colour c);
+    // Circle: full circle outlined in c, filled per fillStyle / fillColor.
+    void circle(float x, float y, float radius, Colour c);
+    // Circle with an aspect (vertical half-axis / horizontal half-axis); the
+    // radius is the longer half-axis. Closed, filled per fillStyle / fillColor.
+    void ellipse(float x, float y, float radius, float aspect, Colour c);
+    // Circle with start and end angle (radians, counter-clockwise from the
+    // positive x axis, y up) and an aspect: an open arc, never filled. Equal
+    // angles give the whole outline.
+    void arc(float x, float y, float radius, float start, float end, float aspect, Colour c);
+
+    // Direct access: row-major, width() words per row.
+    std::uint32_t* pixels() { return pixels_.data(); }
+    const std::uint32_t* pixels() const { return pixels_.data(); }
+    std::uint32_t* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+    const std::uint32_t* row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
+
+    static constexpr std::uint32_t toPixel(Colour c) { return 0xFF000000u | (static_cast<std::uint32_t>(c) & 0xFFFFFFu); }
+    static constexpr Colour toColour(std::uint32_t p) { return static_cast<Colour>(p & 0xFFFFFFu); }
+
+private:
+    int width_, height_;
+    Colour backColor_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
+}  // namespace painter

@@ -1,0 +1,114 @@
+#include "render/brush_modes.h"
+
+#include "platform/exact_math.h"
+
+#include <cmath>
+
+namespace painter {
+namespace {
+
+float f(double v) { return static_cast<float>(v); }  // positions go to the surface in single precision
+
+// Random walk of modes 9, 10 and 11: 20 whole steps from the anchor, x drawn
+// before y. Modes 10 and 11 mark a position only where the picture is still black.
+void randomWalk(int mode, PictureState& s, const PixelMark& m, Surface& pic, RandomGenerator& rng) {
+    double px = s.i + m.sm;
+    double py = s.j + m.cm;
+    const double w = mode == 9 ? 5 : 9;
+    const double h = mode == 9 ? 2 : 4;
+    if (mode == 10) pic.fillColor = m.colour;
+    for (int n = 1; n <= 20; ++n) {
+        s.n = n;
+        const double stx = std::floor(static_cast<double>(rng.next()) * w - h);
+        const double sty = std::floor(static_cast<double>(rng.next()) * w - h);
+        px += stx;
+        py += sty;
+        if (mode == 9) {
+            pic.pset(f(px), f(py), m.colour);
+        } else if (pic.point(f(px), f(py)) == 0) {
+            pic.circle(f(px), f(py), 1, m.colour);
+        }
+    }
+    s.n = 21;
+}
+
+// Triangle of modes 14 and 15: three points on a circle of radius 150 / scale
+// around the pixel itself, joined P1-P2, P2-P3, P3-P1.
+void triangle(double scale, const PictureState& s, const PixelMark& m, Surface& pic) {
+    const double x1 = s.i + m.sr / scale, y1 = s.j + m.cr / scale;
+    const double x2 = s.i + m.sg / scale, y2 = s.j + m.cg / scale;
+    const double x3 = s.i + m.sb / scale, y3 = s.j + m.cb / scale;
+    pic.line(f(x1), f(y1), f(x2), f(y2), m.colour);
+    pic.line(f(x2), f(y2), f(x3), f(y3), m.colour);
+    pic.line(f(x3), f(y3), f(x1), f(y1), m.colour);
+}
+
+}  // namespace
+
+int drawsPerPixel(int mode) {
+    switch (mode) {
+    case 6: case 7: case 8: case 15: return 1;
+    case 9: case 10: case 11: return 40;
+    case 18: return 20;
+    default: return 0;
+    }
+}
+
+void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& pic, RandomGenerator& rng) {
+    const Colour c = m.colour;
+    const double ax = s.i + m.sm;  // the anchor point
+    const double ay = s.j + m.cm;
+    auto rnd = [&rng] { return static_cast<double>(rng.next()); };
+    switch (mode) {
+    default:
+    case 1: pic.pset(f(s.i), f(s.j), c); break;
+    case 2: pic.circle(f(ax), f(ay), 1, c); break;
+    case 3: pic.line(f(s.i + m.ex1), f(s.j + m.ey1), f(s.i - m.ex2), f(s.j - m.ey2), c); break;
+    case 4:
+        pic.fillColor = 0;
+        pic.circle(f(ax), f(ay), f(s.rr), c);
+        break;
+    case 5:
+        pic.fillColor = c;
+        pic.circle(f(ax), f(ay), f(s.rr), c);
+        break;
+    case 6: {
+        pic.fillColor = 0;
+        const double asp = rnd() * 2 + 0.1;
+        pic.ellipse(f(ax), f(ay), f(2 * s.rr), f(asp), c);
+        break;
+    }
+    case 7: {
+        pic.fillColor = c;
+        const double asp = rnd() * 5 + 0.01;
+        pic.ellipse(f(ax), f(ay), f(s.rr / 3), f(asp), c);
+        break;
+    }
+    case 8: {
+        pic.fillColor = c;
+        const double asp = rnd() * 5 + 0.01;
+        pic.arc(f(ax), f(ay), f(5 * s.rr), 2, 2, f(asp), c);
+        break;
+    }
+    case 9: case 10: case 11: randomWalk(mode, s, m, pic, rng); break;
+    case 12: pic.line(f(s.i), f(s.j), f(ax), f(ay), c); break;
+    case 13: pic.line(f(ax), f(ay), f(ax + m.sr / 5), f(ay + m.cr / 5), c); break;
+    case 14: triangle(5, s, m, pic); break;
+    case 15: triangle(static_cast<float>(rnd() * 6 + 2), s, m, pic); break;  // scale stored single
+    case 16: pic.box(f(ax), f(ay), f(ax + 40), f(ay + 40), c); break;
+    case 17: {
+        const double scale = (xm::sin(s.blt / 50) + 1) * 30;
+        pic.box(f(ax), f(ay), f(ax + scale), f(ay + scale), c);
+        break;
+    }
+    case 18:
+        for (int ray = 1; ray <= 10; ++ray) {
+            const float ox = static_cast<float>(rnd() * 100 - 50);  // stored single
+            const float oy = static_cast<float>(rnd() * 100 - 50);
+            pic.line(f(ax), f(ay), f(ax + ox), f(ay + oy), c);
+        }
+        break;
+    }
+}
+
+}  // namespace painter

@@ -1,0 +1,34 @@
+#pragma once
+// The eighteen ways a pixel marks the picture.
+
+#include "app/picture_state.h"
+#include "platform/random_generator.h"
+#include "platform/surface.h"
+
+namespace painter {
+
+constexpr int kBrushModes = 18;
+
+// What the colour step of a pixel hands to its mark.
+struct PixelMark {
+    Colour colour = 0;                      // RGB(ret, grt, blt)
+    double sr = 0, sg = 0, sb = 0;          // 150 sin(level / 50)
+    double cr = 0, cg = 0, cb = 0;          // 150 cos(level / 50)
+    double sm = 0, cm = 0;                  // anchor offset
+    double ex1 = 0, ex2 = 0, ey1 = 0, ey2 = 0;  // stroke offsets
+};
+
+// Which values a mode reads, so the colour step computes only those.
+inline bool modeUsesOffsets(int mode) { return mode != 1; }
+inline bool modeUsesStroke(int mode) { return mode == 3; }
+
+// The brush mode (nac) as a number 1..18; anything else paints as mode 1.
+inline int brushMode(double nac) { return (nac >= 1 && nac <= kBrushModes) ? static_cast<int>(nac) : 1; }
+
+// Random draws one pixel makes in each mode.
+int drawsPerPixel(int mode);
+
+// Marks pixel (s.i, s.j) in the given mode.
+void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& picture, RandomGenerator& rng);
+
+}  // namespace painter

@@ -1,0 +1,53 @@
+#include "render/paint_field.h"
+
+#include "render/checked.h"
+#include "render/field_formulas.h"
+#include "render/paint_pixel.h"
+
+#include <cmath>
+
+namespace painter {
+
+void PolarCoords(PictureState& s) {
+    s.fi1 = s.fi1 + s.korakfi1;  // repeated addition, before any use
+    s.fit = s.fi0 + s.fi1;
+    const double xc = s.r0 * xm::cos(s.fit);
+    const double yc = s.r0 * xm::sin(s.fit);
+    const double ux = xc - s.x;
+    const double uy = yc - s.y;
+    s.r = xm::sqrt(ux * ux + uy * uy);
+    // The plain arc tangent of the slope; straight above or below the centre
+    // (ux = 0) the division fails and fi keeps the previous pixel's value.
+    assign(s.fi, atan(Checked{uy} / Checked{ux}));
+}
+
+bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
+    p.picture1.setBackColor(rgb(0, 0, 0));
+    s.rr = static_cast<float>(static_cast<double>(p.rng.next()) * 22 + 3);  // stored single
+    s.fr = 1;
+    p.form.setBackColor(qbColor(0));
+    s.nac = static_cast<float>(std::floor(static_cast<double>(p.rng.next()) * 18 + 1));
+
+    // The scan keeps its own counters: a command run between rows may reuse
+    // s.i and s.j, and must not move the scan. The bounds are read once.
+    const int lastRow = s.vis;
+    for (int row = 0; row <= lastRow; ++row) {
+        p.window.processPendingEvents();
+        if (p.cycles.superseded(cycle)) return false;
+        const int lastColumn = s.sir;
+        s.j = row;
+        for (int column = 0; column <= lastColumn; ++column) {
+            s.i = column;
+            s.x = worldX(s, s.i);
+            s.y = worldY(s, s.j);
+            PolarCoords(s);
+            FieldValue(s);
+            ChannelValues(s);
+            MixValue(s);
+            PaintPixel(s, p.picture1, p.rng);
+        }
+    }
+    return true;
+}
+
+}  // namespace painter

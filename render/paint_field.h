@@ -1,0 +1,20 @@
+#pragma once
+#include "app/picture_state.h"
+#include "app/platform.h"
+
+#include <cstdint>
+
+namespace painter {
+
+// World coordinates of a pixel position: x from -6 (left) to 6, y from 4.5 (top) to -4.5.
+inline double worldX(const PictureState& s, double column) { return column / s.dx - s.polx; }
+inline double worldY(const PictureState& s, double row) { return s.poly - row / s.dy; }
+
+// Distance and angle of the pixel (x, y) to the centre moving on its circle.
+void PolarCoords(PictureState& s);
+
+// Paints every position of the picture, row by row, letting window events run
+// before each row. Returns false when the picture was overtaken meanwhile.
+bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle);
+
+}  // namespace painter

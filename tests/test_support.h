@@ -1,0 +1,53 @@
+#pragma once
+// Small helpers shared by the engine tests.
+
+#include "app/picture_cycle.h"
+#include "platform/clock.h"
+#include "platform/random_generator.h"
+#include "platform/window_services.h"
+
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <ostream>
+#include <memory>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace painter::testing {
+
+// A session with a fixed clock, scripted names and a temporary folder.
+struct QuietSession {
+    explicit QuietSession(QStringList names = {}, QString folder = {})
+        : clock("11-16-2010", "14:05:09", 50709.f),
+          session(rng, clock, services, folder.isEmpty() ? dir.path() + "/wimgx" : folder) {
+        services.names = std::move(names);
+    }
+    QTemporaryDir dir;
+    RandomGenerator rng;
+    FixedClock clock;
+    QuietServices services;
+    PainterSession session;
+};
+
+// Services whose event pump runs a callback once per scan row.
+struct PumpServices : QuietServices {
+    std::function<void(int)> onRow;
+    int rows = 0;
+    void processPendingEvents() override {
+        if (onRow) onRow(rows);
+        ++rows;
+    }
+};
+
+inline QByteArray sha256(const Surface& s) {
+    return QCryptographicHash::hash(
+               QByteArrayView(reinterpret_cast<const char*>(s.pixels()),
+                              static_cast<qsizetype>(s.width()) * s.height() * 4),
+               QCryptographicHash::Sha256)
+        .toHex();
+}
+
+}  // namespace painter::testing
