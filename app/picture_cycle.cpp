@@ -21,8 +21,17 @@ bool NewPicture(PictureState& s, Platform& p, std::uint64_t cycle) {
     s.bl0 = static_cast<float>(static_cast<double>(p.rng.next()) * 200 + 10);
     if (!PaintField(s, p, cycle)) return false;
     SampleColors(s, p.picture1, p.rng);
-    PlaceOrnaments(s, p.picture1, p.rng);
+    OrnamentTriangle triangle;
+    PlaceOrnaments(s, p.picture1, p.rng, &triangle);
     PrintGreeting(s, p.picture1, p.form);
+    if (p.facts) {
+        p.facts->draws = p.rng.draws() - p.facts->drawsAtStart;
+        p.facts->triangleHeight = triangle.height;
+        p.facts->apexRow = triangle.apexRow;
+        p.facts->band = triangle.band;
+        p.facts->apexColumn = triangle.apexColumn;
+        p.facts->left = triangle.left;
+    }
     p.window.refresh();
     return true;
 }
@@ -58,6 +67,7 @@ bool PainterSession::ponovi() { return runCycle(); }
 bool PainterSession::runCycle() {
     const std::uint64_t cycle = cycles_.begin();
     AskName(state_, platform_);
+    if (platform_.facts) platform_.facts->drawsAtStart = platform_.rng.draws();
     if (cycles_.superseded(cycle)) return false;
     BuildColorTable(state_, platform_.rng);
     return NewPicture(state_, platform_, cycle);

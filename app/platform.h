@@ -29,6 +29,14 @@ private:
     bool stopAll_ = false;
 };
 
+// What a finished picture was made of, for those who ask (--describe).
+struct PictureFacts {
+    double startingRr = 0;           // brush radius at the first pixel
+    std::uint64_t drawsAtStart = 0;  // generator count right after the reseed
+    std::uint64_t draws = 0;         // random draws of the whole picture
+    double triangleHeight = 0, apexRow = 0, band = 0, apexColumn = 0, left = 0;
+};
+
 struct Platform {
     RandomGenerator& rng;
     Clock& clock;
@@ -38,6 +46,7 @@ struct Platform {
     WindowServices& window;
     CycleControl& cycles;
     QString folder;         // where pictures are saved
+    PictureFacts* facts = nullptr;  // filled in when set
 };
 
 }  // namespace painter

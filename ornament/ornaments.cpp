@@ -15,8 +15,9 @@ OrnamentTriangle drawTriangle(const PictureState& s, RandomGenerator& rng) {
     return t;
 }
 
-void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng) {
+void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng, OrnamentTriangle* triangle) {
     const OrnamentTriangle t = drawTriangle(s, rng);
+    if (triangle) *triangle = t;
     for (int n = 1; n <= 100; ++n) {
         s.n = n;
         do {  // two draws per try, column first; about half the tries land inside

@@ -24,7 +24,9 @@ inline bool insideTriangle(const OrnamentTriangle& t, double i, double j) {
 }
 
 // 100 shaded ring ornaments at random centres inside the triangle.
-void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng);
+// The triangle it drew goes to *triangle when given.
+void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng,
+                    OrnamentTriangle* triangle = nullptr);
 // One ornament at (s.i, s.j): 31 rings, three circles each, darker outwards.
 void DrawOrnament(PictureState& s, Surface& picture, RandomGenerator& rng);
 

@@ -25,6 +25,7 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
     p.picture1.setBackColor(rgb(0, 0, 0));
     s.rr = static_cast<float>(static_cast<double>(p.rng.next()) * 22 + 3);  // stored single
     s.fr = 1;
+    if (p.facts) p.facts->startingRr = s.rr;
     p.form.setBackColor(qbColor(0));
     s.nac = static_cast<float>(std::floor(static_cast<double>(p.rng.next()) * 18 + 1));
 

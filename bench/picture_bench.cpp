@@ -1,0 +1,106 @@
+// Time of a picture: the field per brush mode, the field arithmetic alone,
+// the whole picture cycle per mode, and a save.
+#include "app/picture_cycle.h"
+#include "bench_names.h"
+#include "output/export_picture.h"
+#include "params/colour_table.h"
+#include "params/name_entry.h"
+#include "params/picture_parameters.h"
+#include "render/field_formulas.h"
+#include "render/paint_field.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace painter {
+namespace {
+
+// A session stopped just before the scan: name, table, parameters and the
+// three extra draws are done, as the picture cycle does them.
+struct ReadyToScan {
+    explicit ReadyToScan(const char* name) : session(rng, clock, services, dir.path()) {
+        services.names << QString::fromLatin1(name);
+        setStartupValues(session.state());
+        AskName(session.state(), session.platform());
+        BuildColorTable(session.state(), rng);
+        PickParameters(session.state(), session.platform());
+        for (int k = 0; k < 3; ++k) rng.next();
+    }
+    QTemporaryDir dir;
+    RandomGenerator rng;
+    FixedClock clock{"01-01-2011", "00:00:00"};
+    QuietServices services;
+    PainterSession session;
+};
+
+void BM_Field(benchmark::State& state) {
+    const int mode = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        ReadyToScan r(bench::kNameForMode[mode]);
+        state.ResumeTiming();
+        PaintField(r.session.state(), r.session.platform(), 0);
+        if (r.session.state().nac != mode) state.SkipWithError("name paints another mode");
+    }
+    state.SetLabel(bench::kNameForMode[mode]);
+}
+BENCHMARK(BM_Field)->DenseRange(1, 18)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The per-position arithmetic alone: world coordinates, the moving centre and
+// the three field formulas, without the pixel's colour and mark.
+void BM_FieldArithmeticOnly(benchmark::State& state) {
+    ReadyToScan r(bench::kNameForMode[1]);
+    PictureState& s = r.session.state();
+    for (auto _ : state) {
+        s.fi1 = 0;
+        for (int row = 0; row <= s.vis; ++row) {
+            s.j = row;
+            for (int column = 0; column <= s.sir; ++column) {
+                s.i = column;
+                s.x = worldX(s, s.i);
+                s.y = worldY(s, s.j);
+                PolarCoords(s);
+                FieldValue(s);
+                ChannelValues(s);
+                MixValue(s);
+            }
+        }
+        benchmark::DoNotOptimize(s.barva);
+    }
+}
+BENCHMARK(BM_FieldArithmeticOnly)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_WholePicture(benchmark::State& state) {
+    const int mode = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        RandomGenerator rng;
+        FixedClock clock{"01-01-2011", "00:00:00"};
+        QuietServices services;
+        services.names << QString::fromLatin1(bench::kNameForMode[mode]);
+        PainterSession session(rng, clock, services, dir.path());
+        state.ResumeTiming();
+        session.formLoad();
+    }
+    state.SetLabel(bench::kNameForMode[mode]);
+}
+BENCHMARK(BM_WholePicture)->DenseRange(1, 18)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The copy to the second surface with its marker, and the file write.
+void BM_Save(benchmark::State& state) {
+    QTemporaryDir dir;
+    RandomGenerator rng;
+    FixedClock clock{"01-01-2011", "00:00:00"};
+    QuietServices services;
+    services.names << QStringLiteral("ana kos");
+    PainterSession session(rng, clock, services, dir.path());
+    session.formLoad();
+    for (auto _ : state) benchmark::DoNotOptimize(session.shrani());
+}
+BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+}  // namespace
+}  // namespace painter

@@ -1,0 +1,125 @@
+// Pictures for a list of names, and what a name decides.
+#include "app/batch.h"
+#include "app/describe.h"
+#include "output/picture_file.h"
+#include "test_support.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QJsonArray>
+
+#include <gtest/gtest.h>
+
+namespace painter {
+namespace {
+
+TEST(PictureFileNames, BlanksEmptyAndRepeatedNames) {
+    PictureFileNames names;
+    const struct { const char* name; const char* file; } cases[] = {
+        {"ana novak", "ana-novak.bmp"}, {"", "prazno.bmp"},      {"ana novak", "ana-novak-2.bmp"},
+        {"  ", "--.bmp"},               {"", "prazno-2.bmp"},     {"ana novak", "ana-novak-3.bmp"},
+        {"ana", "ana.bmp"}};
+    for (auto c : cases) EXPECT_EQ(names.next(QString::fromLatin1(c.name), "bmp"), c.file) << c.name;
+}
+
+TEST(NameList, LinesBlankLinesAndLineEnds) {
+    QByteArray text = "ana novak\r\n\n   \nbor\n\xc4\x8d\x61\x62\x61\nlast without end";
+    QBuffer buffer(&text);
+    buffer.open(QIODevice::ReadOnly);
+    const QList<NameLine> lines = readNameList(buffer);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0].line, 1);
+    EXPECT_EQ(lines[0].name, "ana novak");
+    EXPECT_EQ(lines[1].line, 4);
+    EXPECT_EQ(lines[1].name, "bor");
+    EXPECT_EQ(lines[2].name, QStringLiteral("čaba"));
+    EXPECT_EQ(lines[3].line, 6);
+    EXPECT_EQ(lines[3].name, "last without end");
+}
+
+QByteArray firstPictureOf(const QString& name) {
+    testing::QuietSession q({name});
+    q.session.formLoad();
+    return testing::sha256(q.session.picture1());
+}
+
+QByteArray fileHash(const QString& path) {
+    const QImage image = QImage(path).convertToFormat(QImage::Format_RGBX8888);
+    Surface s;
+    for (int y = 0; y < 525; ++y) memcpy(s.row(y), image.constScanLine(y), 700 * 4);
+    return testing::sha256(s);
+}
+
+TEST(Batch, RejectedLinesInTheMiddleDoNotStopTheOthers) {
+    QTemporaryDir dir;
+    const QList<NameLine> names = {{1, "ana kos"}, {2, "Ana"}, {3, "bor petek"}, {5, QString(101, 'a')},
+                                   {6, "ana kos"}};
+    BatchOptions options;
+    options.outputDir = dir.path();
+    options.extension = "png";
+    options.workers = 2;
+    int calls = 0;
+    options.progress = [&](int done, int total, const QString&) {
+        EXPECT_EQ(done, ++calls);
+        EXPECT_EQ(total, 3);
+    };
+    const BatchResult result = paintNameList(names, options);
+    EXPECT_EQ(result.painted, 3);
+    ASSERT_EQ(result.errors.size(), 2);
+    EXPECT_TRUE(result.errors[0].startsWith("line 2: only blanks and a")) << result.errors[0].toStdString();
+    EXPECT_EQ(result.errors[1], "line 5: more than 100 characters");
+    QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(files, (QStringList{"ana-kos-2.png", "ana-kos.png", "bor-petek.png"}));
+    // Each picture is the one the window paints for that name first.
+    EXPECT_EQ(fileHash(dir.path() + "/ana-kos.png"), firstPictureOf("ana kos"));
+    EXPECT_EQ(fileHash(dir.path() + "/ana-kos-2.png"), firstPictureOf("ana kos"));
+    EXPECT_EQ(fileHash(dir.path() + "/bor-petek.png"), firstPictureOf("bor petek"));
+}
+
+TEST(Batch, BmpAndPngOfOneNameHoldTheSamePixels) {
+    QTemporaryDir dir;
+    for (const char* ext : {"bmp", "png"}) {
+        BatchOptions options;
+        options.outputDir = dir.path();
+        options.extension = ext;
+        EXPECT_EQ(paintNameList({{1, "ana kos"}}, options).painted, 1);
+    }
+    EXPECT_EQ(fileHash(dir.path() + "/ana-kos.bmp"), fileHash(dir.path() + "/ana-kos.png"));
+}
+
+TEST(Batch, OutputFolderProblemsAreFoundBeforePainting) {
+    QTemporaryDir dir;
+    QFile file(dir.path() + "/plain-file");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_TRUE(outputFolderProblem(dir.path()).isEmpty());
+    EXPECT_TRUE(outputFolderProblem(dir.path() + "/missing").contains("does not exist"));
+    EXPECT_TRUE(outputFolderProblem(dir.path() + "/plain-file").contains("is not a folder"));
+    // /proc takes no new files, not even from root.
+    EXPECT_TRUE(outputFolderProblem("/proc").contains("is not writable"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"plain-file"});
+}
+
+TEST(Describe, AgreesWithThePicture) {
+    const QJsonObject d = describeName("ana novak");
+    testing::QuietSession q({"ana novak"});
+    PictureFacts facts;
+    q.session.platform().facts = &facts;
+    q.session.formLoad();
+    const PictureState& s = q.session.state();
+    EXPECT_EQ(d["seed"].toInt(), 4405285);
+    EXPECT_EQ(d["nac"].toDouble(), s.nac);  // the mode that painted the picture
+    EXPECT_EQ(d["tip1"].toDouble(), s.tip1);
+    EXPECT_EQ(d["fak3"].toDouble(), s.fak3);
+    EXPECT_EQ(d["draws"].toInteger(), static_cast<qint64>(facts.draws));
+    // Mode 10 makes 40 draws a pixel: the scan alone is 14,749,040 of them.
+    EXPECT_GT(d["draws"].toInteger(), 14749040);
+    EXPECT_GE(d["rr"].toDouble(), 3);
+    EXPECT_LT(d["rr"].toDouble(), 25);
+    const QJsonObject t = d["triangle"].toObject();
+    EXPECT_GE(t["apexRow"].toDouble(), 100);
+    EXPECT_LT(t["apexRow"].toDouble(), 150);
+}
+
+}  // namespace
+}  // namespace painter
