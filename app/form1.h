@@ -1,0 +1,73 @@
+#pragma once
+// The program's only window: the picture, the hidden second surface, the three
+// command buttons and the window's own drawing layer (the "*" after each
+// picture and the save marker). It holds no picture logic: every command goes
+// to the PainterSession, which may run nested inside a picture that is still
+// being painted.
+
+#include <QFont>
+#include <QRect>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace painter {
+
+class PainterSession;
+class PictureView;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // Positions and sizes in pixels (15 twips each), as the window was designed.
+    static constexpr QRect kPicture1Rect{32, 24, 700, 525};
+    static constexpr QRect kPicture2Rect{48, 8, 700, 525};
+    static constexpr QRect kCommand2Rect{696, 624, 33, 17};   // "izhod"
+    static constexpr QRect kCommand5Rect{656, 576, 73, 17};   // "ponovi"
+    static constexpr QRect kCommand3Rect{616, 600, 113, 17};  // "shrani na C:\wimgx"
+    // The free band left of the buttons, beside "shrani na C:\wimgx".
+    static constexpr QRect kSavedPathRect{32, 600, 576, 17};
+
+    explicit Form1(PainterSession& session, QWidget* parent = nullptr);
+
+    // Makes this the program's window: shows it maximized, runs start-up from
+    // the event loop right after (so the first name prompt appears over the
+    // shown, empty window), and ends the event loop when the window closes.
+    void open();
+
+    // The file a save has written, shown beside the save button.
+    void showSavedPath(const QString& path);
+
+    PictureView* picture1() const { return picture1_; }
+    PictureView* picture2() const { return picture2_; }
+    QPushButton* command2() const { return command2_; }
+    QPushButton* command3() const { return command3_; }
+    QPushButton* command5() const { return command5_; }
+    QLabel* savedPathLabel() const { return savedPath_; }
+
+    // A narrow font whose captions fit the designed 17-pixel buttons.
+    static QFont smallFont();
+
+signals:
+    // The window was closed ("izhod" or the window's close control) and every
+    // running picture told to stop; the program should end now.
+    void closed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QPushButton* makeButton(const char* objectName, const QString& caption, const QRect& geometry);
+
+    PainterSession& session_;
+    PictureView* picture1_;
+    PictureView* picture2_;
+    QPushButton* command2_;
+    QPushButton* command5_;
+    QPushButton* command3_;
+    QLabel* savedPath_;
+};
+
+}  // namespace painter

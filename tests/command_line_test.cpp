@@ -1,0 +1,172 @@
+// The command line: what each combination of arguments asks for, and the
+// program run without a window from start to written file.
+
+#include "app/command_line.h"
+#include "platform/picture_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "qt_printers.h"
+
+#include <gtest/gtest.h>
+
+namespace painter {
+namespace {
+
+using Kind = CommandLineRequest::Kind;
+
+struct ParseCase {
+    const char* label = "";
+    QStringList arguments = {};  // without the program name
+    Kind kind = Kind::Window;
+    QString name = {};
+    QString output = {};
+    QString folder = {};     // null: the default folder
+    QString errorPart = {};  // Invalid: a part of the message
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.label; }
+
+class CommandLineParse : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(CommandLineParse, TellsWhatTheArgumentsAskFor)
+{
+    const ParseCase& c = GetParam();
+    CommandLine commandLine;
+    const CommandLineRequest request = commandLine.parse(QStringList{"painter"} + c.arguments);
+    EXPECT_EQ(request.kind, c.kind) << request.error.toStdString();
+    if (c.kind == Kind::Invalid) {
+        EXPECT_TRUE(request.error.contains(c.errorPart)) << request.error.toStdString();
+        return;
+    }
+    EXPECT_EQ(request.name, c.name);
+    EXPECT_EQ(request.output, c.output);
+    if (c.kind == Kind::Window || c.kind == Kind::Single) {
+        EXPECT_EQ(request.folder, c.folder.isNull() ? defaultPictureFolder() : c.folder);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CommandLineParse,
+    ::testing::Values(
+        ParseCase{.label = "Nothing", .kind = Kind::Window},
+        ParseCase{.label = "Folder", .arguments = {"--folder", "/tmp/pics"}, .kind = Kind::Window, .folder = "/tmp/pics"},
+        // Qt's own options belong to the window and are no errors.
+        ParseCase{.label = "QtOptions", .arguments = {"-platform", "xcb", "-style", "fusion", "-reverse"}, .kind = Kind::Window},
+        ParseCase{.label = "Single", .arguments = {"--name", "ana novak", "--output", "a.png"}, .kind = Kind::Single, .name = "ana novak", .output = "a.png"},
+        ParseCase{.label = "SingleWithFolder", .arguments = {"--output=a.bmp", "--name=", "--folder", "f"}, .kind = Kind::Single, .name = "", .output = "a.bmp", .folder = "f"},
+        // The name is checked when the picture is painted, with its reason.
+        ParseCase{.label = "SingleRejectableName", .arguments = {"--name", "Ana", "--output", "a.png"}, .kind = Kind::Single, .name = "Ana", .output = "a.png"},
+        ParseCase{.label = "Help", .arguments = {"--help"}, .kind = Kind::Help},
+        ParseCase{.label = "HelpShort", .arguments = {"-h", "--name", "x"}, .kind = Kind::Help},
+        ParseCase{.label = "Version", .arguments = {"--version"}, .kind = Kind::Version},
+        ParseCase{.label = "NameWithoutOutput", .arguments = {"--name", "ana"}, .kind = Kind::Invalid, .errorPart = "--output"},
+        ParseCase{.label = "OutputWithoutName", .arguments = {"--output", "a.png"}, .kind = Kind::Invalid, .errorPart = "--name"},
+        ParseCase{.label = "EmptyOutput", .arguments = {"--name", "ana", "--output", ""}, .kind = Kind::Invalid, .errorPart = "--output"},
+        ParseCase{.label = "EmptyFolder", .arguments = {"--folder", ""}, .kind = Kind::Invalid, .errorPart = "--folder"},
+        ParseCase{.label = "MissingValue", .arguments = {"--name"}, .kind = Kind::Invalid, .errorPart = "name"},
+        ParseCase{.label = "UnknownOption", .arguments = {"--colour", "red"}, .kind = Kind::Invalid, .errorPart = "colour"},
+        ParseCase{.label = "StrayArgument", .arguments = {"ana"}, .kind = Kind::Invalid, .errorPart = "'ana'"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// ---------------------------------------------------------------- the program
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+ProgramRun runPainterProgram(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // No display: the program must not need one for these options.
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("QT_QPA_PLATFORM");
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(PAINTER_EXECUTABLE), arguments);
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(PainterProgram, PaintsOneNameIntoTheFileWithoutADisplay)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("ana.png");
+    const ProgramRun run = runPainterProgram({"--name", "ana novak", "--output", file, "--folder", dir.filePath("pics")});
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
+    const QImage picture(file);
+    EXPECT_EQ(picture.size(), QSize(700, 525));
+    // The same name paints the same picture, whenever it is painted.
+    const QString again = dir.filePath("again.png");
+    ASSERT_EQ(runPainterProgram({"--name", "ana novak", "--output", again, "--folder", dir.filePath("pics")}).exitCode,
+              kExitOk);
+    EXPECT_EQ(QImage(again), picture);
+}
+
+struct RefusalCase {
+    const char* label;
+    QString name;
+    const char* reasonPart;
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.label; }
+
+class PainterProgramRefuses : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(PainterProgramRefuses, ARejectedNameWithItsReasonAndWritesNothing)
+{
+    const RefusalCase& c = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("x.png");
+    const ProgramRun run = runPainterProgram({"--name", c.name, "--output", file, "--folder", dir.path()});
+    EXPECT_EQ(run.exitCode, kExitUsage);
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.reasonPart))) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, PainterProgramRefuses,
+                         ::testing::Values(RefusalCase{"Capital", "Ana", "'A' at position 1"},
+                                           RefusalCase{"Digit", "ana2", "'2' at position 4"},
+                                           RefusalCase{"Diacritic", QString::fromUtf8("čaba"), "position 1"},
+                                           RefusalCase{"TooLong", QString(101, 'a'), "more than 100"}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Provoked by an output path inside a folder that does not exist.
+TEST(PainterProgram, AFileThatCannotBeWrittenIsAFailure)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("missing/ana.png");
+    const ProgramRun run = runPainterProgram({"--name", "ana", "--output", file, "--folder", dir.path()});
+    EXPECT_EQ(run.exitCode, kExitFailure);
+    EXPECT_TRUE(run.err.contains(file)) << run.err.toStdString();
+}
+
+TEST(PainterProgram, HelpAndVersionNeedNoDisplay)
+{
+    const ProgramRun help = runPainterProgram({"--help"});
+    EXPECT_EQ(help.exitCode, kExitOk);
+    EXPECT_TRUE(help.out.contains("--name <name>"));
+    EXPECT_TRUE(help.out.contains("--folder <dir>"));
+    const ProgramRun version = runPainterProgram({"--version"});
+    EXPECT_EQ(version.exitCode, kExitOk);
+    EXPECT_EQ(version.out.trimmed(), QStringLiteral("painter " PAINTER_VERSION));
+    const ProgramRun wrong = runPainterProgram({"--bogus"});
+    EXPECT_EQ(wrong.exitCode, kExitUsage);
+    EXPECT_TRUE(wrong.err.contains("bogus"));
+}
+
+}  // namespace
+}  // namespace painter
