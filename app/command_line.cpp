@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "app/batch.h"
+#include "app/describe.h"
 #include "app/form1.h"
 #include "app/picture_cycle.h"
 #include "app/window_services.h"
@@ -13,10 +15,16 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonDocument>
 #include <QTextStream>
+#include <QThread>
 
+#include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace painter {
 
@@ -51,13 +59,28 @@ QTextStream& out()
     return stream;
 }
 
+QString programName() { return QCoreApplication::applicationName(); }
+
 // One picture without a window: the name goes straight to the prompt, the
-// picture is painted exactly as the window would paint it, then written.
+// picture is painted exactly as the window would paint it, then written -
+// to --output, or where and as the window's save writes it.
 int runSingle(const CommandLineRequest& request)
 {
     if (const auto reason = nameRejection(request.name)) {
-        err() << QCoreApplication::applicationName() << ": the name cannot be painted: " << *reason << Qt::endl;
+        err() << programName() << ": the name cannot be painted: " << *reason << Qt::endl;
         return kExitUsage;
+    }
+    if (!request.output.isEmpty()) {
+        // Found before any painting: a picture nobody can keep is not painted.
+        const QString folder = QFileInfo(request.output).absolutePath();
+        const QString suffix = QFileInfo(request.output).suffix().toLower();
+        QString problem = outputFolderProblem(folder);
+        if (problem.isEmpty() && suffix != QLatin1String("bmp") && suffix != QLatin1String("png"))
+            problem = QStringLiteral("unknown picture format '%1' (use .bmp or .png)").arg(suffix);
+        if (!problem.isEmpty()) {
+            err() << programName() << ": cannot write " << request.output << ": " << problem << Qt::endl;
+            return kExitFailure;
+        }
     }
     RandomGenerator rng;
     SystemClock clock;
@@ -66,13 +89,74 @@ int runSingle(const CommandLineRequest& request)
     PainterSession session(rng, clock, quiet, request.folder);
     session.formLoad();
 
+    if (request.output.isEmpty()) {
+        if (!session.shrani()) {
+            err() << programName() << ": " << quiet.lastError << Qt::endl;
+            return kExitFailure;
+        }
+        out() << quiet.lastSaved << Qt::endl;
+        return kExitOk;
+    }
     QString error;
     if (!writePictureFile(session.picture1(), request.output, &error)) {
-        err() << QCoreApplication::applicationName() << ": cannot write " << request.output << ": " << error
-              << Qt::endl;
+        err() << programName() << ": cannot write " << request.output << ": " << error << Qt::endl;
         return kExitFailure;
     }
     return kExitOk;
+}
+
+int runDescribe(const CommandLineRequest& request)
+{
+    if (const auto reason = nameRejection(request.name)) {
+        err() << programName() << ": the name cannot be painted: " << *reason << Qt::endl;
+        return kExitUsage;
+    }
+    out() << QString::fromUtf8(QJsonDocument(describeName(request.name)).toJson(QJsonDocument::Indented));
+    out().flush();
+    return kExitOk;
+}
+
+// A list of names: every picture that can be painted is, the others are
+// reported with their line; the exit status tells whether all were.
+int runBatch(const CommandLineRequest& request)
+{
+    QFile list;
+    const bool fromStdin = request.namesFile == QLatin1String("-");
+    const bool opened = fromStdin ? list.open(stdin, QIODevice::ReadOnly)
+                                  : (list.setFileName(request.namesFile), list.open(QIODevice::ReadOnly));
+    if (!opened) {
+        err() << programName() << ": cannot read " << request.namesFile << ": " << list.errorString() << Qt::endl;
+        return kExitFailure;
+    }
+    const QList<NameLine> names = readNameList(list);
+    if (const QString problem = outputFolderProblem(request.outputDir); !problem.isEmpty()) {
+        err() << programName() << ": " << problem << Qt::endl;
+        return kExitFailure;
+    }
+
+    BatchOptions options;
+    options.outputDir = request.outputDir;
+    options.extension = request.format;
+    options.workers = request.jobs > 0 ? request.jobs : QThread::idealThreadCount();
+    const bool terminal = isatty(fileno(stderr));
+    options.progress = [terminal](int done, int total, const QString& file) {
+        const QString line = QStringLiteral("[%1/%2] %3").arg(done, QString::number(total).size()).arg(total)
+                                 .arg(QFileInfo(file).fileName());
+        if (terminal) {
+            // One line that rewrites itself; cleared to its end so a shorter name leaves no tail.
+            err() << '\r' << line << "\x1b[K";
+            if (done == total) err() << '\n';
+            err().flush();
+        } else {
+            err() << line << Qt::endl;
+        }
+    };
+    const BatchResult result = paintNameList(names, options);
+    const QString listName = fromStdin ? QStringLiteral("standard input") : request.namesFile;
+    for (const QString& e : result.errors) err() << programName() << ": " << listName << ": " << e << Qt::endl;
+    err() << programName() << ": painted " << result.painted << " of " << result.painted + result.errors.size()
+          << " names into " << QDir::toNativeSeparators(request.outputDir) << Qt::endl;
+    return result.errors.isEmpty() ? kExitOk : kExitFailure;
 }
 
 int runWindow(const CommandLineRequest& request, QApplication& app)
@@ -101,25 +185,61 @@ CommandLine::CommandLine()
     : helpOption_(parser_.addHelpOption()),
       versionOption_(parser_.addVersionOption()),
       nameOption_(QStringLiteral("name"),
-                  QStringLiteral("Paint the picture of <name> without opening the window (needs --output)."),
+                  QStringLiteral("Paint the picture of <name> without opening the window, into --output or, "
+                                 "without it, into the save folder as the window saves it.\n"
+                                 "Example: --name \"ana novak\" --output ana.png"),
                   QStringLiteral("name")),
       outputOption_(QStringLiteral("output"),
-                    QStringLiteral("With --name: the file the picture is written to (.bmp or .png)."),
+                    QStringLiteral("With --name: the file the picture is written to, .bmp (24-bit) or .png.\n"
+                                   "Example: --name \"ana novak\" --output ana.bmp"),
                     QStringLiteral("file")),
       folderOption_(QStringLiteral("folder"),
-                    QStringLiteral("Folder in which the window saves pictures (default: %1).")
+                    QStringLiteral("Folder in which pictures are saved (default: %1).\n"
+                                   "Example: --folder ~/voscilnice")
                         .arg(QDir::toNativeSeparators(defaultPictureFolder())),
-                    QStringLiteral("dir"))
+                    QStringLiteral("dir")),
+      namesOption_(QStringLiteral("names"),
+                   QStringLiteral("Paint one picture per line of <file> (UTF-8, blank lines skipped; "
+                                  "- reads standard input), named after the name. Needs --output-dir.\n"
+                                  "Example: --names razred.txt --output-dir voscilnice"),
+                   QStringLiteral("file")),
+      outputDirOption_(QStringLiteral("output-dir"),
+                       QStringLiteral("With --names: the existing folder the pictures go to.\n"
+                                      "Example: --names - --output-dir /tmp/slike < imena.txt"),
+                       QStringLiteral("dir")),
+      formatOption_(QStringLiteral("format"),
+                    QStringLiteral("With --names: bmp (default) or png.\n"
+                                   "Example: --names razred.txt --output-dir slike --format png"),
+                    QStringLiteral("format"), QStringLiteral("bmp")),
+      jobsOption_(QStringLiteral("jobs"),
+                  QStringLiteral("With --names: pictures painted at once (default: one per core).\n"
+                                 "Example: --names razred.txt --output-dir slike --jobs 1"),
+                  QStringLiteral("n")),
+      describeOption_(QStringLiteral("describe"),
+                      QStringLiteral("With --name: print as JSON what the name decides (seed, formulas, "
+                                     "brush mode, random draws, ornament triangle).\n"
+                                     "Example: --name \"ana novak\" --describe"))
 {
     parser_.setApplicationDescription(
         QStringLiteral("Paints a greeting picture from a first and last name.\n"
-                       "Without options the window opens and asks for the name."));
+                       "Without options the window opens and asks for the name.\n\n"
+                       "Examples:\n"
+                       "  painter\n"
+                       "  painter --name \"ana novak\" --output ana.png\n"
+                       "  painter --name \"ana novak\"\n"
+                       "  painter --names razred.txt --output-dir voscilnice --format png\n"
+                       "  painter --name \"ana novak\" --describe"));
     // Qt's own options are single-dash words (-platform, -style); reading them
     // as long options keeps them whole.
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser_.addOption(nameOption_);
     parser_.addOption(outputOption_);
     parser_.addOption(folderOption_);
+    parser_.addOption(namesOption_);
+    parser_.addOption(outputDirOption_);
+    parser_.addOption(formatOption_);
+    parser_.addOption(jobsOption_);
+    parser_.addOption(describeOption_);
     for (const char* name : kQtOptionsWithValue)
         hideOption(parser_, QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
     for (const char* name : kQtFlags)
@@ -154,15 +274,46 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
 
     const bool name = parser_.isSet(nameOption_);
     const bool output = parser_.isSet(outputOption_);
-    if (name != output)
-        return invalid(name ? QStringLiteral("--name needs --output <file> to write the picture to")
-                            : QStringLiteral("--output needs --name <name> to paint"));
+    const bool names = parser_.isSet(namesOption_);
+    const bool outputDir = parser_.isSet(outputDirOption_);
+    const bool describe = parser_.isSet(describeOption_);
+    const bool batchOnly = parser_.isSet(formatOption_) || parser_.isSet(jobsOption_);
+    if (output && !name)
+        return invalid(QStringLiteral("--output needs --name <name> to paint"));
+    if (describe && !name)
+        return invalid(QStringLiteral("--describe needs --name <name> to describe"));
+    if (describe && output)
+        return invalid(QStringLiteral("--describe paints no file: leave out --output"));
+    if (names && name)
+        return invalid(QStringLiteral("--name and --names exclude each other"));
+    if (names != outputDir)
+        return invalid(names ? QStringLiteral("--names needs --output-dir <dir> for the pictures")
+                             : QStringLiteral("--output-dir needs --names <file> to paint"));
+    if (batchOnly && !names)
+        return invalid(QStringLiteral("--format and --jobs go with --names"));
+
     if (name) {
-        request.kind = CommandLineRequest::Kind::Single;
+        request.kind = describe ? CommandLineRequest::Kind::Describe : CommandLineRequest::Kind::Single;
         request.name = parser_.value(nameOption_);
         request.output = parser_.value(outputOption_);
-        if (request.output.isEmpty())
+        if (output && request.output.isEmpty())
             return invalid(QStringLiteral("--output needs a file name"));
+    }
+    if (names) {
+        request.kind = CommandLineRequest::Kind::Batch;
+        request.namesFile = parser_.value(namesOption_);
+        request.outputDir = parser_.value(outputDirOption_);
+        if (request.namesFile.isEmpty()) return invalid(QStringLiteral("--names needs a file name (or -)"));
+        if (request.outputDir.isEmpty()) return invalid(QStringLiteral("--output-dir needs a folder name"));
+        request.format = parser_.value(formatOption_).toLower();
+        if (request.format != QLatin1String("bmp") && request.format != QLatin1String("png"))
+            return invalid(QStringLiteral("--format is bmp or png, not '%1'").arg(parser_.value(formatOption_)));
+        if (parser_.isSet(jobsOption_)) {
+            bool ok = false;
+            request.jobs = parser_.value(jobsOption_).toInt(&ok);
+            if (!ok || request.jobs < 1 || request.jobs > 256)
+                return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
+        }
     }
     return request;
 }
@@ -199,11 +350,15 @@ int runPainter(int argc, char** argv)
         out() << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion() << Qt::endl;
         return kExitOk;
     case CommandLineRequest::Kind::Invalid:
-        err() << QCoreApplication::applicationName() << ": " << request.error << Qt::endl
+        err() << programName() << ": " << request.error << Qt::endl
               << "Try '" << QCoreApplication::applicationName() << " --help'." << Qt::endl;
         return kExitUsage;
     case CommandLineRequest::Kind::Single:
         return runSingle(request);
+    case CommandLineRequest::Kind::Describe:
+        return runDescribe(request);
+    case CommandLineRequest::Kind::Batch:
+        return runBatch(request);
     case CommandLineRequest::Kind::Window:
         if (auto* widgets = qobject_cast<QApplication*>(app.get()))
             return runWindow(request, *widgets);

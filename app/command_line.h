@@ -23,7 +23,9 @@ enum ExitStatus : int {
 struct CommandLineRequest {
     enum class Kind {
         Window,   // the interactive window
-        Single,   // one picture for --name, written to --output, no window
+        Single,   // one picture for --name, written to --output (or the save folder), no window
+        Batch,    // one picture per line of --names, into --output-dir, no window
+        Describe, // what --name decides, as JSON, no window
         Help,
         Version,
         Invalid,  // `error` says why
@@ -32,7 +34,11 @@ struct CommandLineRequest {
     Kind kind = Kind::Window;
     QString folder;  // where pictures are saved; also created at start-up
     QString name;    // Single
-    QString output;  // Single
+    QString output;  // Single: the file; empty: the save folder, named as the window names it
+    QString namesFile;  // Batch: the list, "-" for standard input
+    QString outputDir;  // Batch
+    QString format = QStringLiteral("bmp");  // Batch: "bmp" or "png"
+    int jobs = 0;       // Batch: workers; 0 = one per core
     QString error;   // Invalid
 
     // The window needs a display; every other kind runs without one.
@@ -56,6 +62,11 @@ private:
     QCommandLineOption nameOption_;
     QCommandLineOption outputOption_;
     QCommandLineOption folderOption_;
+    QCommandLineOption namesOption_;
+    QCommandLineOption outputDirOption_;
+    QCommandLineOption formatOption_;
+    QCommandLineOption jobsOption_;
+    QCommandLineOption describeOption_;
 };
 
 // Runs the program as its arguments ask and returns the exit status.

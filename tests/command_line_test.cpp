@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -65,7 +68,19 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{.label = "Help", .arguments = {"--help"}, .kind = Kind::Help},
         ParseCase{.label = "HelpShort", .arguments = {"-h", "--name", "x"}, .kind = Kind::Help},
         ParseCase{.label = "Version", .arguments = {"--version"}, .kind = Kind::Version},
-        ParseCase{.label = "NameWithoutOutput", .arguments = {"--name", "ana"}, .kind = Kind::Invalid, .errorPart = "--output"},
+        // Without --output the picture goes where the window's save puts it.
+        ParseCase{.label = "NameWithoutOutput", .arguments = {"--name", "ana"}, .kind = Kind::Single, .name = "ana"},
+        ParseCase{.label = "Describe", .arguments = {"--name", "ana", "--describe"}, .kind = Kind::Describe, .name = "ana"},
+        ParseCase{.label = "Batch", .arguments = {"--names", "list.txt", "--output-dir", "out", "--format", "PNG", "--jobs", "3"}, .kind = Kind::Batch},
+        ParseCase{.label = "BatchFromStdin", .arguments = {"--names", "-", "--output-dir", "out"}, .kind = Kind::Batch},
+        ParseCase{.label = "DescribeWithoutName", .arguments = {"--describe"}, .kind = Kind::Invalid, .errorPart = "--name"},
+        ParseCase{.label = "DescribeWithOutput", .arguments = {"--name", "a", "--describe", "--output", "a.png"}, .kind = Kind::Invalid, .errorPart = "--output"},
+        ParseCase{.label = "NamesWithoutDir", .arguments = {"--names", "list.txt"}, .kind = Kind::Invalid, .errorPart = "--output-dir"},
+        ParseCase{.label = "DirWithoutNames", .arguments = {"--output-dir", "out"}, .kind = Kind::Invalid, .errorPart = "--names"},
+        ParseCase{.label = "NameAndNames", .arguments = {"--name", "a", "--names", "l", "--output-dir", "o"}, .kind = Kind::Invalid, .errorPart = "exclude"},
+        ParseCase{.label = "BadFormat", .arguments = {"--names", "l", "--output-dir", "o", "--format", "gif"}, .kind = Kind::Invalid, .errorPart = "gif"},
+        ParseCase{.label = "BadJobs", .arguments = {"--names", "l", "--output-dir", "o", "--jobs", "0"}, .kind = Kind::Invalid, .errorPart = "--jobs"},
+        ParseCase{.label = "JobsWithoutNames", .arguments = {"--jobs", "2"}, .kind = Kind::Invalid, .errorPart = "--names"},
         ParseCase{.label = "OutputWithoutName", .arguments = {"--output", "a.png"}, .kind = Kind::Invalid, .errorPart = "--name"},
         ParseCase{.label = "EmptyOutput", .arguments = {"--name", "ana", "--output", ""}, .kind = Kind::Invalid, .errorPart = "--output"},
         ParseCase{.label = "EmptyFolder", .arguments = {"--folder", ""}, .kind = Kind::Invalid, .errorPart = "--folder"},
@@ -166,6 +181,92 @@ TEST(PainterProgram, HelpAndVersionNeedNoDisplay)
     const ProgramRun wrong = runPainterProgram({"--bogus"});
     EXPECT_EQ(wrong.exitCode, kExitUsage);
     EXPECT_TRUE(wrong.err.contains("bogus"));
+}
+
+}  // namespace
+}  // namespace painter
+
+namespace painter {
+namespace {
+
+ProgramRun runWithInput(const QStringList& arguments, const QByteArray& input)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("QT_QPA_PLATFORM");
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(PAINTER_EXECUTABLE), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(PainterProgram, NameWithoutOutputIsSavedLikeTheWindowSavesIt)
+{
+    QTemporaryDir dir;
+    const ProgramRun run = runPainterProgram({"--name", "ana", "--folder", dir.filePath("pics")});
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
+    const QStringList files = QDir(dir.filePath("pics")).entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^T\\d{14}\\.bmp$").match(files[0]).hasMatch()) << files[0].toStdString();
+    EXPECT_EQ(run.out.trimmed(), QDir::toNativeSeparators(dir.filePath("pics/" + files[0])));
+}
+
+TEST(PainterProgram, BatchPaintsTheGoodLinesAndReportsTheOthers)
+{
+    QTemporaryDir dir;
+    QFile list(dir.filePath("names.txt"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("ana\n\nAna Novak\nbor\n" + QByteArray(101, 'z') + "\nana\n");
+    list.close();
+    QDir().mkpath(dir.filePath("out"));
+    const ProgramRun run =
+        runPainterProgram({"--names", list.fileName(), "--output-dir", dir.filePath("out"), "--format", "png"});
+    EXPECT_EQ(run.exitCode, kExitFailure);
+    EXPECT_TRUE(run.err.contains("line 3: only blanks and a\u2013z: found 'A' at position 1")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("line 5: more than 100 characters")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("painted 3 of 5 names")) << run.err.toStdString();
+    // Not a terminal: plain progress lines, one a picture.
+    EXPECT_EQ(run.err.count(QRegularExpression("^\\[\\d/3\\] ", QRegularExpression::MultilineOption)), 3);
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
+              (QStringList{"ana-2.png", "ana.png", "bor.png"}));
+}
+
+TEST(PainterProgram, BatchReadsStandardInput)
+{
+    QTemporaryDir dir;
+    const ProgramRun run = runWithInput({"--names", "-", "--output-dir", dir.path(), "--jobs", "1"}, "eva\r\n\r\n");
+    EXPECT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"eva.bmp"});
+}
+
+// Provoked with /proc, which takes no new files even from root, and with a
+// folder that is not there: both are found before anything is painted.
+TEST(PainterProgram, BatchOutputFolderProblemsStopItBeforePainting)
+{
+    QTemporaryDir dir;
+    for (const QString& folder : {QStringLiteral("/proc"), dir.filePath("missing")}) {
+        const ProgramRun run = runWithInput({"--names", "-", "--output-dir", folder}, "ana\n");
+        EXPECT_EQ(run.exitCode, kExitFailure);
+        EXPECT_TRUE(run.err.contains(folder)) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains("[1/1]")) << "nothing was painted";
+    }
+}
+
+TEST(PainterProgram, DescribePrintsWhatTheNameDecides)
+{
+    const ProgramRun run = runPainterProgram({"--name", "ana novak", "--describe"});
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
+    const QJsonObject d = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ(d["seed"].toInt(), 4405285);
+    for (const char* key : {"tip1", "tip2", "tip3", "pozic0", "fi0", "r0", "fak1", "fak2", "fak3", "nac", "rr",
+                            "draws", "triangle"})
+        EXPECT_TRUE(d.contains(QLatin1String(key))) << key;
+    EXPECT_EQ(runPainterProgram({"--name", "Ana", "--describe"}).exitCode, kExitUsage);
 }
 
 }  // namespace
