@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -64,6 +66,8 @@ struct FailCase {
     std::function<QString(const QString& scratch)> setUp;
     const char* message;  // part of the message shown to the user
 };
+
+void PrintTo(const FailCase& c, std::ostream* os) { *os << c.label; }
 
 class FailedSaveTest : public ::testing::TestWithParam<FailCase> {};
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 
 namespace painter {
@@ -123,6 +125,8 @@ struct FailCase {
     bool keeps;   // true: ba keeps 123.5; false: ba becomes `value`
     double value;
 };
+
+void PrintTo(const FailCase& c, std::ostream* os) { *os << c.label; }
 
 class FailingFormulaTest : public ::testing::TestWithParam<FailCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace painter {
 namespace {
 
@@ -32,6 +34,8 @@ struct GreetingCase {
     const char* name;
     bool reachesRightEdge;
 };
+
+void PrintTo(const GreetingCase& c, std::ostream* os) { *os << '"' << c.name << '"'; }
 
 class GreetingTest : public ::testing::TestWithParam<GreetingCase> {};
 

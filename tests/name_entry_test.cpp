@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace painter {
 namespace {
 
@@ -11,6 +13,8 @@ struct SeedCase {
     const char* name;
     std::int32_t seed;
 };
+
+void PrintTo(const SeedCase& c, std::ostream* os) { *os << '"' << c.name << '"'; }
 
 class SeedTest : public ::testing::TestWithParam<SeedCase> {};
 
@@ -42,6 +46,8 @@ struct Rejected {
     QString text;
     QString reason;
 };
+
+void PrintTo(const Rejected& c, std::ostream* os) { *os << c.label; }
 
 class RejectedNameTest : public ::testing::TestWithParam<Rejected> {};
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace painter {
 namespace {
 
@@ -19,6 +21,8 @@ struct SampleCase {
     Colour colour;
     bool accepted;
 };
+
+void PrintTo(const SampleCase& c, std::ostream* os) { *os << c.label; }
 
 class SampleThresholdTest : public ::testing::TestWithParam<SampleCase> {};
 
@@ -110,6 +114,8 @@ struct RingCase {
     std::int16_t sample;
     int centre, outermost;
 };
+
+void PrintTo(const RingCase& c, std::ostream* os) { *os << "sample " << c.sample; }
 
 class RingColourTest : public ::testing::TestWithParam<RingCase> {};
 

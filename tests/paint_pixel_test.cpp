@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 
 namespace painter {
@@ -29,6 +31,8 @@ struct ModCase {
     double clamped;
     double remainder;
 };
+
+void PrintTo(const ModCase& c, std::ostream* os) { *os << "barva " << c.barva; }
 
 class ColourRemainderTest : public ::testing::TestWithParam<ModCase> {};
 

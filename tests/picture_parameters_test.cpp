@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 
 namespace painter {
@@ -16,6 +18,8 @@ struct NameCase {
     const char* time;
     const char* name;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.date << ' ' << c.time; }
 
 class PictureNameTest : public ::testing::TestWithParam<NameCase> {};
 
@@ -79,6 +83,8 @@ struct RampCase {
     int row;
     double expected;
 };
+
+void PrintTo(const RampCase& c, std::ostream* os) { *os << c.label; }
 
 class ColourRampTest : public ::testing::TestWithParam<RampCase> {};
 

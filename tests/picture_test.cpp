@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace painter {
 namespace {
 
@@ -36,6 +38,8 @@ struct Recorded {
     int mode;
     const char* sha256;
 };
+
+void PrintTo(const Recorded& c, std::ostream* os) { *os << '"' << c.name << '"'; }
 
 class RecordedPictureTest : public ::testing::TestWithParam<Recorded> {};
 
