@@ -1,7 +1,8 @@
 #pragma once
 // Colours are the program's own 24-bit values: red + 256 * green + 65536 * blue.
 
-#include <cmath>
+#include "platform/whole_numbers.h"
+
 #include <cstdint>
 
 namespace painter {
@@ -9,12 +10,12 @@ namespace painter {
 using Colour = std::int32_t;
 
 // One level of RGB(): rounded to the nearest whole number, a half going to the
-// even neighbour (nearbyint under the default rounding mode), then cut to 0..255.
+// even neighbour, then cut to 0..255.
 // NaN becomes 0 so that no input can make a colour outside 0..0xFFFFFF.
 inline int colourLevel(double v) {
     if (!(v > 0)) return 0;
     if (v >= 255) return 255;
-    return static_cast<int>(std::nearbyint(v));
+    return static_cast<int>(roundHalfEven(v));
 }
 
 inline Colour rgb(double r, double g, double b) {

@@ -72,8 +72,16 @@ constexpr double kExactLineLimit = 1048576.0;  // 2^20
 // rounding of the clip itself can move it.
 constexpr double kLineClipMargin = 4.0;
 
+// floor(v) for any double, inline: the library call costs more than a whole
+// short line. Doubles from 2^52 on are whole numbers already; NaN stays NaN.
+inline double floorExact(double v) {
+    if (!(std::fabs(v) < 4503599627370496.0)) return v;
+    const auto t = static_cast<double>(static_cast<std::int64_t>(v));  // towards zero
+    return t > v ? t - 1 : t;
+}
+
 // The pixel that covers position v (integral, or NaN for NaN).
-inline double snap(float v) { return std::floor(static_cast<double>(v) + 0.5); }
+inline double snap(float v) { return floorExact(static_cast<double>(v) + 0.5); }
 
 // floor(v) for v >= 0, without a library call on targets that lack a rounding
 // instruction. Doubles from 2^52 on are whole numbers already.
@@ -377,9 +385,13 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
 
     // n == 0 is a single pixel; any denominator will do for its one step.
     const std::int64_t twoN = n > 0 ? 2 * n : 2;
-    const std::int64_t num = 2 * iFirst * k + n;
-    std::int64_t rest = num % twoN;
-    const std::int64_t m = num / twoN;
+    // A line that starts on the raster (the usual case) needs no division.
+    std::int64_t rest = n, m = 0;
+    if (iFirst > 0) {
+        const std::int64_t num = 2 * iFirst * k + n;
+        rest = num % twoN;
+        m = num / twoN;
+    }
     const std::int64_t u = u0 + iFirst, v = v0 + sv * m;
     const std::int64_t x = xMajor ? u : v, y = xMajor ? v : u;
     std::uint32_t* p = r.pixels + y * r.width + x;
@@ -391,10 +403,10 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
         if (--count == 0) break;
         p += majorStride;
         rest += twoK;
-        if (rest >= twoN) {
-            rest -= twoN;
-            p += minorStride;
-        }
+        // Without a branch: whether the minor step comes is as good as random.
+        const bool step = rest >= twoN;
+        rest -= step ? twoN : 0;
+        p += step ? minorStride : 0;
     }
 }
 
@@ -482,8 +494,8 @@ void Surface::line(float x1f, float y1f, float x2f, float y2f, Colour c) {
             return;
     }
     const Raster r{pixels_.data(), width_, height_};
-    drawSegment(r, static_cast<std::int64_t>(std::floor(x1 + 0.5)), static_cast<std::int64_t>(std::floor(y1 + 0.5)),
-                static_cast<std::int64_t>(std::floor(x2 + 0.5)), static_cast<std::int64_t>(std::floor(y2 + 0.5)),
+    drawSegment(r, static_cast<std::int64_t>(floorExact(x1 + 0.5)), static_cast<std::int64_t>(floorExact(y1 + 0.5)),
+                static_cast<std::int64_t>(floorExact(x2 + 0.5)), static_cast<std::int64_t>(floorExact(y2 + 0.5)),
                 toPixel(c));
 }
 

@@ -1,6 +1,7 @@
 #include "render/brush_modes.h"
 
 #include "platform/exact_math.h"
+#include "platform/whole_numbers.h"
 
 #include <cmath>
 
@@ -19,8 +20,8 @@ void randomWalk(int mode, PictureState& s, const PixelMark& m, Surface& pic, Ran
     if (mode == 10) pic.fillColor = m.colour;
     for (int n = 1; n <= 20; ++n) {
         s.n = n;
-        const double stx = std::floor(static_cast<double>(rng.next()) * w - h);
-        const double sty = std::floor(static_cast<double>(rng.next()) * w - h);
+        const double stx = floorWhole(static_cast<double>(rng.next()) * w - h);
+        const double sty = floorWhole(static_cast<double>(rng.next()) * w - h);
         px += stx;
         py += sty;
         if (mode == 9) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/picture_state.h"
+#include "render/pixel_trig.h"
 
 namespace painter {
 
@@ -9,10 +10,15 @@ inline int selector(double v, int count) {
 }
 
 // ba from one of 15 formulas (tip1).
-void FieldValue(PictureState& s);
+void FieldValue(PictureState& s, const PixelTrig& t);
 // re, gr, bl from ba with one of 3 recipes (tip2), then their absolute values.
-void ChannelValues(PictureState& s);
+void ChannelValues(PictureState& s, const PixelTrig& t);
 // barva from re, gr, bl with one of 4 recipes (tip3).
-void MixValue(PictureState& s);
+void MixValue(PictureState& s, const PixelTrig& t);
+
+// The same, each step on its own.
+inline void FieldValue(PictureState& s) { FieldValue(s, trigOf(s)); }
+inline void ChannelValues(PictureState& s) { ChannelValues(s, trigOf(s)); }
+inline void MixValue(PictureState& s) { MixValue(s, trigOf(s)); }
 
 }  // namespace painter

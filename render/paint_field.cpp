@@ -4,18 +4,23 @@
 #include "render/field_formulas.h"
 #include "render/paint_pixel.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace painter {
 
-void PolarCoords(PictureState& s) {
+void PolarCoords(PictureState& s, PixelTrig& t) {
     s.fi1 = s.fi1 + s.korakfi1;  // repeated addition, before any use
     s.fit = s.fi0 + s.fi1;
+    t.sinFit = xm::sin(s.fit);
     const double xc = s.r0 * xm::cos(s.fit);
-    const double yc = s.r0 * xm::sin(s.fit);
+    const double yc = s.r0 * t.sinFit;
     const double ux = xc - s.x;
     const double uy = yc - s.y;
     s.r = xm::sqrt(ux * ux + uy * uy);
+    t.sinR = xm::sin(s.r);
+    t.cosR = xm::cos(s.r);
     // The plain arc tangent of the slope; straight above or below the centre
     // (ux = 0) the division fails and fi keeps the previous pixel's value.
     assign(s.fi, atan(Checked{uy} / Checked{ux}));
@@ -32,20 +37,27 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
     // The scan keeps its own counters: a command run between rows may reuse
     // s.i and s.j, and must not move the scan. The bounds are read once.
     const int lastRow = s.vis;
+    // Sines of the world x, one per column, for the whole picture.
+    std::vector<double> sinX;
+    for (int column = 0; column <= s.sir; ++column) sinX.push_back(xm::sin(worldX(s, column)));
+    PixelTrig t;
     for (int row = 0; row <= lastRow; ++row) {
         p.window.processPendingEvents();
         if (p.cycles.superseded(cycle)) return false;
-        const int lastColumn = s.sir;
+        const int lastColumn = std::min(s.sir, static_cast<int>(sinX.size()) - 1);
         s.j = row;
+        t.sinY = xm::sin(worldY(s, s.j));
+        t.cosY = xm::cos(worldY(s, s.j));
         for (int column = 0; column <= lastColumn; ++column) {
             s.i = column;
             s.x = worldX(s, s.i);
             s.y = worldY(s, s.j);
-            PolarCoords(s);
-            FieldValue(s);
-            ChannelValues(s);
-            MixValue(s);
-            PaintPixel(s, p.picture1, p.rng);
+            t.sinX = sinX[column];
+            PolarCoords(s, t);
+            FieldValue(s, t);
+            ChannelValues(s, t);
+            MixValue(s, t);
+            PaintPixel(s, p.picture1, p.rng, t);
         }
     }
     return true;

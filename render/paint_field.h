@@ -1,6 +1,7 @@
 #pragma once
 #include "app/picture_state.h"
 #include "app/platform.h"
+#include "render/pixel_trig.h"
 
 #include <cstdint>
 
@@ -10,8 +11,13 @@ namespace painter {
 inline double worldX(const PictureState& s, double column) { return column / s.dx - s.polx; }
 inline double worldY(const PictureState& s, double row) { return s.poly - row / s.dy; }
 
-// Distance and angle of the pixel (x, y) to the centre moving on its circle.
-void PolarCoords(PictureState& s);
+// Distance and angle of the pixel (x, y) to the centre moving on its circle;
+// also the sines and cosines of fit and r into t.
+void PolarCoords(PictureState& s, PixelTrig& t);
+inline void PolarCoords(PictureState& s) {
+    PixelTrig unused;
+    PolarCoords(s, unused);
+}
 
 // Paints every position of the picture, row by row, letting window events run
 // before each row. Returns false when the picture was overtaken meanwhile.

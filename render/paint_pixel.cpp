@@ -2,32 +2,54 @@
 
 #include "render/brush_modes.h"
 #include "render/checked.h"
+#include "platform/whole_numbers.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace painter {
 
 double colourRemainder(double barva) {
     // Mod rounds both sides to whole numbers first, a half to the even neighbour.
-    return std::fmod(std::nearbyint(barva), 280.0);
+    const double whole = roundHalfEven(barva);
+    if (std::fabs(whole) < 1e15) return static_cast<double>(static_cast<std::int64_t>(whole) % 280);
+    return std::fmod(whole, 280.0);
 }
 
-void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng) {
+namespace {
+
+// The brush radius swings between 3 and 25 by 0.001 a pixel.
+inline void advanceBrushRadius(PictureState& s) {
+    s.rr = s.rr + 0.001 * s.fr;
+    if (s.rr > 25) s.fr = -1;
+    if (s.rr < 3) s.fr = 1;
+}
+
+}  // namespace
+
+void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelTrig& t) {
     if (s.barva < 1) s.barva = 1;
     if (s.barva > 675) s.barva = 675;
-    const double tabrow = std::floor(colourRemainder(s.barva) + s.pozic0);
+    const double tabrow = floorWhole(colourRemainder(s.barva) + s.pozic0);
 
     // A row outside the table fails its statement: the level keeps the last pixel's.
     if (tabrow >= 0 && tabrow <= 610) {
         const auto& row = s.coltab[static_cast<int>(tabrow)];
-        s.ret = (xm::sin(s.r) + 1) * row[1];
-        s.grt = (xm::sin(s.fit) + 1) * row[2];
-        s.blt = (xm::cos(s.r) + 1) * row[3];
+        s.ret = (t.sinR + 1) * row[1];
+        s.grt = (t.sinFit + 1) * row[2];
+        s.blt = (t.cosR + 1) * row[3];
     }
 
     const int mode = brushMode(s.nac);
+    const Colour colour = rgb(s.ret, s.grt, s.blt);
+    if (mode == 1) {
+        // The plain field: one pixel, none of the offsets below.
+        advanceBrushRadius(s);
+        picture.pset(static_cast<float>(s.i), static_cast<float>(s.j), colour);
+        return;
+    }
     PixelMark m;
-    m.colour = rgb(s.ret, s.grt, s.blt);
+    m.colour = colour;
     // The offsets are pure functions of the levels; a mode that reads none of
     // them is spared their thirteen sines and cosines.
     if (modeUsesOffsets(mode)) {
@@ -49,10 +71,7 @@ void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng) {
         assign(m.ey2, cos(Checked{s.ret} / fi1) * Checked{m.cg / 2});
     }
 
-    s.rr = s.rr + 0.001 * s.fr;
-    if (s.rr > 25) s.fr = -1;
-    if (s.rr < 3) s.fr = 1;
-
+    advanceBrushRadius(s);
     MarkPixel(mode, s, m, picture, rng);
 }
 

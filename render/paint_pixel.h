@@ -2,6 +2,7 @@
 #include "app/picture_state.h"
 #include "platform/random_generator.h"
 #include "platform/surface.h"
+#include "render/pixel_trig.h"
 
 namespace painter {
 
@@ -10,6 +11,9 @@ double colourRemainder(double barva);
 
 // The pixel's colour from the colour table, its anchor and stroke offsets, the
 // brush radius step, and its mark in the picture's brush mode.
-void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng);
+void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelTrig& t);
+inline void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng) {
+    PaintPixel(s, picture, rng, trigOf(s));
+}
 
 }  // namespace painter
