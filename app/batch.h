@@ -48,7 +48,8 @@ struct BatchResult {
 QString outputFolderProblem(const QString& folder);
 
 // Paints every accepted name as the first picture after start-up, so a name
-// gives the same picture here as in the window and whatever else the list holds.
+// gives the picture the window paints for it first, whatever else the list
+// holds (the fill colour a picture leaves to the next one stays out of it).
 BatchResult paintNameList(const QList<NameLine>& names, const BatchOptions& options);
 
 }  // namespace painter

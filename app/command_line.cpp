@@ -325,22 +325,25 @@ int runPainter(int argc, char** argv)
 
     // Which application object to create depends on the arguments: the window
     // needs a display, everything else runs without one.
-    const bool window = CommandLine().parse(rawArguments(argc, argv)).needsWindow();
+    const QStringList arguments = rawArguments(argc, argv);
+    const bool window = CommandLine().parse(arguments).needsWindow();
     std::unique_ptr<QCoreApplication> app;
+    int qtArgc = 1;  // without a window Qt sees none of the arguments
     if (window) {
         app = std::make_unique<QApplication>(argc, argv);
     } else {
         // Text is still rendered onto the picture, which needs a GUI
-        // application, but not a screen.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        // application, but never a screen: offscreen, whatever platform the
+        // desktop asks for. Qt gets only the program's name, or a platform
+        // plugin could take options of ours for its own (xcb reads --name).
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(qtArgc, argv);
     }
 
-    // Parsed again from the application's own list: Qt has taken its options
-    // out, and on some systems only it knows the arguments' exact characters.
+    // With the window, parsed again from the application's own list: Qt has
+    // taken its options out.
     CommandLine commandLine;
-    const CommandLineRequest request = commandLine.parse(QCoreApplication::arguments());
+    const CommandLineRequest request = commandLine.parse(window ? QCoreApplication::arguments() : arguments);
     switch (request.kind) {
     case CommandLineRequest::Kind::Help:
         out() << commandLine.helpText();

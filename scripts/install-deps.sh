@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev     # tests and benchmarks
   clang libclang-rt-14-dev          # fuzzing with libFuzzer
   xvfb xauth                        # window tests and screenshots without a screen
+  xdotool openbox x11-utils imagemagick  # driving the real window end to end
 )
 
 missing=()

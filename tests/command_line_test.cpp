@@ -271,3 +271,25 @@ TEST(PainterProgram, DescribePrintsWhatTheNameDecides)
 
 }  // namespace
 }  // namespace painter
+
+namespace painter {
+namespace {
+
+// A desktop that asks for X11 (QT_QPA_PLATFORM=xcb) must not matter without a
+// window: the X11 plugin reads --name as its own option and no display exists.
+TEST(PainterProgram, WindowPlatformOfTheDesktopDoesNotReachHeadlessRuns)
+{
+    QTemporaryDir dir;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(PAINTER_EXECUTABLE), {"--name", "ana", "--output", dir.filePath("a.bmp")});
+    ASSERT_TRUE(process.waitForFinished(-1));
+    EXPECT_EQ(process.exitCode(), kExitOk) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(QImage(dir.filePath("a.bmp")).size(), QSize(700, 525));
+}
+
+}  // namespace
+}  // namespace painter
