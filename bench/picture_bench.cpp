@@ -56,8 +56,7 @@ BENCHMARK(BM_Field)->DenseRange(1, 18)->Unit(benchmark::kMillisecond)->Iteration
 void BM_FieldArithmeticOnly(benchmark::State& state) {
     ReadyToScan r(bench::kNameForMode[1]);
     PictureState& s = r.session.state();
-    std::vector<double> sinX;
-    for (int column = 0; column <= s.sir; ++column) sinX.push_back(xm::sin(worldX(s, column)));
+    const std::vector<double> sinX = columnSines(s);
     for (auto _ : state) {
         s.fi1 = 0;
         PixelTrig t;
@@ -67,13 +66,8 @@ void BM_FieldArithmeticOnly(benchmark::State& state) {
             t.cosY = xm::cos(worldY(s, s.j));
             for (int column = 0; column <= s.sir; ++column) {
                 s.i = column;
-                s.x = worldX(s, s.i);
-                s.y = worldY(s, s.j);
                 t.sinX = sinX[column];
-                PolarCoords(s, t);
-                FieldValue(s, t);
-                ChannelValues(s, t);
-                MixValue(s, t);
+                FieldArithmetic(s, t);
             }
         }
         benchmark::DoNotOptimize(s.barva);

@@ -26,6 +26,21 @@ void PolarCoords(PictureState& s, PixelTrig& t) {
     assign(s.fi, atan(Checked{uy} / Checked{ux}));
 }
 
+std::vector<double> columnSines(const PictureState& s) {
+    std::vector<double> sines;
+    for (int column = 0; column <= s.sir; ++column) sines.push_back(xm::sin(worldX(s, column)));
+    return sines;
+}
+
+void FieldArithmetic(PictureState& s, PixelTrig& t) {
+    s.x = worldX(s, s.i);
+    s.y = worldY(s, s.j);
+    PolarCoords(s, t);
+    FieldValue(s, t);
+    ChannelValues(s, t);
+    MixValue(s, t);
+}
+
 bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
     p.picture1.setBackColor(rgb(0, 0, 0));
     s.rr = static_cast<float>(static_cast<double>(p.rng.next()) * 22 + 3);  // stored single
@@ -37,9 +52,7 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
     // The scan keeps its own counters: a command run between rows may reuse
     // s.i and s.j, and must not move the scan. The bounds are read once.
     const int lastRow = s.vis;
-    // Sines of the world x, one per column, for the whole picture.
-    std::vector<double> sinX;
-    for (int column = 0; column <= s.sir; ++column) sinX.push_back(xm::sin(worldX(s, column)));
+    const std::vector<double> sinX = columnSines(s);
     PixelTrig t;
     for (int row = 0; row <= lastRow; ++row) {
         p.window.processPendingEvents();
@@ -50,13 +63,8 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
         t.cosY = xm::cos(worldY(s, s.j));
         for (int column = 0; column <= lastColumn; ++column) {
             s.i = column;
-            s.x = worldX(s, s.i);
-            s.y = worldY(s, s.j);
             t.sinX = sinX[column];
-            PolarCoords(s, t);
-            FieldValue(s, t);
-            ChannelValues(s, t);
-            MixValue(s, t);
+            FieldArithmetic(s, t);
             PaintPixel(s, p.picture1, p.rng, t);
         }
     }

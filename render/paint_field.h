@@ -4,6 +4,7 @@
 #include "render/pixel_trig.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace painter {
 
@@ -18,6 +19,13 @@ inline void PolarCoords(PictureState& s) {
     PixelTrig unused;
     PolarCoords(s, unused);
 }
+
+// The sines of the world x of every column, worked out once a picture.
+std::vector<double> columnSines(const PictureState& s);
+
+// The arithmetic of one position (s.i, s.j), t.sinX, t.sinY and t.cosY set:
+// world coordinates, the moving centre, the three field formulas.
+void FieldArithmetic(PictureState& s, PixelTrig& t);
 
 // Paints every position of the picture, row by row, letting window events run
 // before each row. Returns false when the picture was overtaken meanwhile.

@@ -96,7 +96,7 @@ struct ProgramRun {
     QString out, err;
 };
 
-ProgramRun runPainterProgram(const QStringList& arguments)
+ProgramRun runPainterProgram(const QStringList& arguments, const QByteArray& input = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -106,6 +106,8 @@ ProgramRun runPainterProgram(const QStringList& arguments)
     environment.remove("QT_QPA_PLATFORM");
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PAINTER_EXECUTABLE), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -189,22 +191,6 @@ TEST(PainterProgram, HelpAndVersionNeedNoDisplay)
 namespace painter {
 namespace {
 
-ProgramRun runWithInput(const QStringList& arguments, const QByteArray& input)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("DISPLAY");
-    environment.remove("QT_QPA_PLATFORM");
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(PAINTER_EXECUTABLE), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
 TEST(PainterProgram, NameWithoutOutputIsSavedLikeTheWindowSavesIt)
 {
     QTemporaryDir dir;
@@ -239,7 +225,7 @@ TEST(PainterProgram, BatchPaintsTheGoodLinesAndReportsTheOthers)
 TEST(PainterProgram, BatchReadsStandardInput)
 {
     QTemporaryDir dir;
-    const ProgramRun run = runWithInput({"--names", "-", "--output-dir", dir.path(), "--jobs", "1"}, "eva\r\n\r\n");
+    const ProgramRun run = runPainterProgram({"--names", "-", "--output-dir", dir.path(), "--jobs", "1"}, "eva\r\n\r\n");
     EXPECT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"eva.bmp"});
 }
@@ -250,7 +236,7 @@ TEST(PainterProgram, BatchOutputFolderProblemsStopItBeforePainting)
 {
     QTemporaryDir dir;
     for (const QString& folder : {QStringLiteral("/proc"), dir.filePath("missing")}) {
-        const ProgramRun run = runWithInput({"--names", "-", "--output-dir", folder}, "ana\n");
+        const ProgramRun run = runPainterProgram({"--names", "-", "--output-dir", folder}, "ana\n");
         EXPECT_EQ(run.exitCode, kExitFailure);
         EXPECT_TRUE(run.err.contains(folder)) << run.err.toStdString();
         EXPECT_FALSE(run.err.contains("[1/1]")) << "nothing was painted";
