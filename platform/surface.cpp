@@ -77,7 +77,8 @@ constexpr double kLineClipMargin = 4.0;
 inline double floorExact(double v) {
     if (!(std::fabs(v) < 4503599627370496.0)) return v;
     const auto t = static_cast<double>(static_cast<std::int64_t>(v));  // towards zero
-    return t > v ? t - 1 : t;
+    // No branch: for random values whether one is taken is a coin toss.
+    return t - static_cast<double>(t > v);
 }
 
 // The pixel that covers position v (integral, or NaN for NaN).

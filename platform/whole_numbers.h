@@ -14,7 +14,8 @@ inline constexpr double kWholeFrom = 4503599627370496.0;
 inline double floorWhole(double v) {
     if (!(std::fabs(v) < kWholeFrom)) return v;
     const auto t = static_cast<double>(static_cast<std::int64_t>(v));  // towards zero
-    return t > v ? t - 1 : t;
+    // No branch: for random values whether one is taken is a coin toss.
+    return t - static_cast<double>(t > v);
 }
 
 // The nearest whole number, a half going to the even neighbour: adding and
