@@ -12,3 +12,21 @@ echo "== Release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+echo "== Release stage took $SECONDS s"
+
+# The same tests again with AddressSanitizer, UndefinedBehaviorSanitizer and
+# LeakSanitizer: the recorded picture hashes must come out the same here, so
+# no picture depends on undefined behaviour or on what the optimiser does.
+stage_start=$SECONDS
+echo "== Sanitizer build and tests"
+cmake -S . -B build-asan -G Ninja -DPAINTER_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAINTER_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+# tests/lsan.supp names the few libraries outside Painter whose leaks are theirs.
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+echo "== Sanitizer stage took $((SECONDS - stage_start)) s"
+
+stage_start=$SECONDS
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+echo "== Fuzz stage took $((SECONDS - stage_start)) s; all stages $SECONDS s"
