@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev          # fuzzing with libFuzzer
   xvfb xauth                        # window tests and screenshots without a screen
   xdotool openbox x11-utils imagemagick  # driving the real window end to end
+  time bc                           # bench/batch.sh: peak memory and rates
 )
 
 missing=()
