@@ -23,6 +23,7 @@ bool NewPicture(PictureState& s, Platform& p, std::uint64_t cycle) {
     SampleColors(s, p.picture1, p.rng);
     OrnamentTriangle triangle;
     PlaceOrnaments(s, p.picture1, p.rng, &triangle);
+    if (p.facts && p.facts->beforeGreeting) *p.facts->beforeGreeting = p.picture1;
     PrintGreeting(s, p.picture1, p.form);
     if (p.facts) {
         p.facts->draws = p.rng.draws() - p.facts->drawsAtStart;

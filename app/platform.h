@@ -35,6 +35,9 @@ struct PictureFacts {
     std::uint64_t drawsAtStart = 0;  // generator count right after the reseed
     std::uint64_t draws = 0;         // random draws of the whole picture
     double triangleHeight = 0, apexRow = 0, band = 0, apexColumn = 0, left = 0;
+    // Receives the picture as it stood before the greeting was printed, when
+    // set: the tests record it apart, so a change of the text alone shows as such.
+    Surface* beforeGreeting = nullptr;
 };
 
 struct Platform {

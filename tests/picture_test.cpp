@@ -17,10 +17,9 @@ using testing::PumpServices;
 using testing::QuietSession;
 using testing::sha256;
 
-QByteArray paint(const QString& name, double* mode = nullptr) {
+QByteArray paint(const QString& name) {
     QuietSession q({name});
     q.session.formLoad();
-    if (mode) *mode = q.session.state().nac;
     return sha256(q.session.picture1());
 }
 
@@ -30,44 +29,7 @@ TEST(Picture, SameNameSamePixelsDifferentNamesDifferentPictures) {
     EXPECT_NE(paint(""), paint(" "));
 }
 
-// The finished picture of a few names, caption included. A change here means
-// that a name now paints a different picture than it did: update a hash only
-// with a commit message that says why the pictures changed.
-struct Recorded {
-    const char* name;
-    int mode;
-    const char* sha256;
-};
-
-void PrintTo(const Recorded& c, std::ostream* os) { *os << '"' << c.name << '"'; }
-
-class RecordedPictureTest : public ::testing::TestWithParam<Recorded> {};
-
-TEST_P(RecordedPictureTest, NamePaintsItsRecordedPicture) {
-    double mode = 0;
-    const QByteArray hash = paint(QString::fromLatin1(GetParam().name), &mode);
-    EXPECT_EQ(mode, GetParam().mode);
-    EXPECT_EQ(hash.toStdString(), GetParam().sha256) << GetParam().name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, RecordedPictureTest,
-                         ::testing::Values(
-        Recorded{"bor petek", 1,
-                 "72d2005bdbdc447845344c753647d1135c6917ce1dff0b4eb05594a8cf1167ac"},
-        Recorded{"ana kos", 3,
-                 "9c7b282c4ad983bc6e589fd0eb84567a25ee2af99930e6d95a738b42c489ff4d"},
-        Recorded{"eva zupancic", 5,
-                 "559e388ebc34f05a7ed8eb62337e9d55f17520710c5bd6d12a98c22ae880ef07"},
-        Recorded{"ana potocnik", 8,
-                 "f37648ef2038bfb7f27bf795c14ea2a7c3c4e42540bdab57da5de97ad0e5947e"},
-        Recorded{"ana novak", 10,
-                 "08c12793b2cd8247ee5ca7947bcad0957707c07c77c23f97d30f155e849bda70"},
-        Recorded{"bor horvat", 17,
-                 "4ea8f17716ce353a4d4c44525c871c76bbc9e22789090da64b94f3fc3b8400f0"},
-        Recorded{"bor zupan", 18,
-                 "b82339d30a15f0d734935fbf89835384b050a4389f33c24990612e4c18b3367f"},
-        Recorded{"", 12,
-                 "b4d57bbcaabf1c8cfe8cb614017b344cad0008d5fd646741e8e02c21b846b128"}));
+// The recorded pictures of names are in recorded_pictures_test.cpp.
 
 // The session with an event pump that acts at a chosen row.
 struct Driven {
