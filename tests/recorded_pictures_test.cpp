@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <ostream>
 
 namespace painter {
@@ -108,6 +109,34 @@ INSTANTIATE_TEST_SUITE_P(FieldVariants, RecordedPictureTest, ::testing::Values(
     Recorded{"abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuv",
              1, "100 letters, the longest name; formula 10, 2, 2", "1ebc9631fbd70b1862a775cffd3e0878b76cb89ed7d2937a7ecf7536b675cc0b",
              "f8643098d65ed7c3eb46d8e0f7e11b46d05691256c486461f3967cad5c1eff5e"}));
+
+// How many random numbers a whole picture draws, from the colour table to the
+// last ornament: the brush mode's draws per pixel (none, 1, 20 or 40) and the
+// ornament passes. A change here shifts every later draw of the picture.
+struct DrawCount {
+    const char* name;
+    int mode;
+    std::uint64_t draws;
+};
+
+class RecordedDrawCount : public ::testing::TestWithParam<DrawCount> {};
+
+TEST_P(RecordedDrawCount, WholePictureDrawsItsRecordedNumber) {
+    QuietSession q({QString::fromLatin1(GetParam().name)});
+    PictureFacts facts;
+    q.session.platform().facts = &facts;
+    q.session.formLoad();
+    EXPECT_EQ(q.session.state().nac, GetParam().mode);
+    EXPECT_EQ(facts.draws, GetParam().draws) << '"' << GetParam().name << '"';
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RecordedDrawCount, ::testing::Values(
+    DrawCount{"bor petek", 1, 716},
+    DrawCount{"", 12, 792},
+    DrawCount{"ana horvat", 6, 369656},
+    DrawCount{"eva zupan", 15, 369502},
+    DrawCount{"bor zupan", 18, 7375242},
+    DrawCount{"ana bizjak", 9, 14749748}));
 
 }  // namespace
 }  // namespace painter
