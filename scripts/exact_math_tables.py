@@ -1,6 +1,11 @@
 #!/usr/bin/env python3
-"""Prints the tables of pow in platform/exact_math.cpp (kLogTable, kExpTable)
-and checks the properties the code relies on. Needs mpmath (python3-mpmath).
+"""Prints platform/exact_math_tables.inc, the tables of pow (kLogTable,
+kExpTable) that platform/exact_math.cpp includes, and checks the properties the
+code relies on. Needs mpmath (python3-mpmath).
+
+    python3 scripts/exact_math_tables.py > platform/exact_math_tables.inc
+
+The test exact_math_tables_agree runs it and compares its output with the file.
 
 For each of the 128 subintervals of z in [0x3fe6955500000000, twice that)
 (cut by the 7 bits below the exponent): invc, near 1/midpoint with only 10
@@ -64,6 +69,8 @@ for i in range(N):
         assert mpmath.mpf((z - zhi) * invc) == mpmath.mpf(z - zhi) * invc
         assert abs(mpmath.mpf(z) * invc - 1) < mpmath.mpf(2) ** -7.5
 
+print("// Made by scripts/exact_math_tables.py from 300-bit values; do not edit.")
+print("// Included by platform/exact_math.cpp; a test regenerates and compares it.")
 print("constexpr LogEntry kLogTable[128] = {")
 for invc, h, l in log_rows:
     print(f"    {{{hexd(invc)}, {hexd(h)}, {hexd(l)}}},")
