@@ -7,6 +7,7 @@
 #include "app/window_services.h"
 #include "output/picture_file.h"
 #include "params/name_entry.h"
+#include "platform/caption_font.h"
 #include "platform/clock.h"
 #include "platform/picture_folder.h"
 #include "platform/random_generator.h"
@@ -338,6 +339,12 @@ int runPainter(int argc, char** argv)
         // plugin could take options of ours for its own (xcb reads --name).
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(qtArgc, argv);
+    }
+
+    // Every picture carries its caption: without the built-in font nothing starts.
+    if (const auto& problem = captionFontProblem()) {
+        err() << programName() << ": " << *problem << Qt::endl;
+        return kExitFailure;
     }
 
     // With the window, parsed again from the application's own list: Qt has

@@ -1,6 +1,5 @@
 #include "platform/surface_text.h"
 
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -9,22 +8,10 @@
 #include <cmath>
 
 namespace painter {
-namespace {
-
-void ensureCaptionFont() {
-    static const bool loaded = [] {
-        if (QFontDatabase::families().contains(QLatin1String(kCaptionFontFamily))) return true;
-        // Without a font configuration the file still has a fixed place.
-        return QFontDatabase::addApplicationFont(
-                   QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf")) >= 0;
-    }();
-    (void)loaded;
-}
-
-}  // namespace
-
 QFont captionFont(double points) {
-    ensureCaptionFont();
+    // The program refuses to start without the font (see runPainter); anything
+    // else that paints must not fall back silently to another font either.
+    if (const auto& problem = captionFontProblem()) qFatal("%s", qPrintable(*problem));
     QFont font(QString::fromLatin1(kCaptionFontFamily));
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
     font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));

@@ -1,6 +1,7 @@
 #pragma once
 // Print on a surface: Qt renders the glyphs straight into the surface's pixels.
 
+#include "platform/caption_font.h"
 #include "platform/surface.h"
 
 #include <QFont>
@@ -8,11 +9,7 @@
 
 namespace painter {
 
-// The one font every caption uses, installed with the program's dependencies,
-// so a caption looks the same on every machine.
-inline constexpr const char* kCaptionFontFamily = "DejaVu Sans";
-
-// The caption font at a size in points, at 96 pixels per inch, without
+// The caption font (built into the program, see caption_font.h) at a size in points, at 96 pixels per inch, without
 // anti-aliasing so that only whole glyph pixels in the fore colour change.
 QFont captionFont(double points);
 
