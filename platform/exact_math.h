@@ -4,6 +4,8 @@
 // or on which variant of it the processor selects at run time. Every formula of
 // the field goes through these; a name then paints the same pixels everywhere.
 
+#include "platform/floating_point_guard.h"
+
 namespace painter::xm {
 
 double sin(double x);

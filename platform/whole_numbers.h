@@ -2,6 +2,8 @@
 // Exact whole-number rounding, inline. The library's floor and nearbyint are
 // calls on a plain x86-64 target, and the per-pixel path makes millions of them.
 
+#include "platform/floating_point_guard.h"
+
 #include <cmath>
 #include <cstdint>
 

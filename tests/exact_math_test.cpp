@@ -476,4 +476,19 @@ TEST(ExactMathBits, FingerprintIsPinned) {
     EXPECT_EQ(fingerprint(), 0x9574176dd78b0e51ULL) << std::hex << "fingerprint 0x" << fingerprint();
 }
 
+// Each product is rounded to double before the sum sees it. Provoked by a
+// value whose exact square differs from the rounded one by 2^-60: a fused
+// multiply-add (contraction on, on a machine with FMA) or an 80-bit x87
+// intermediate would keep that difference. The load through volatile keeps the
+// compiler from working the result out while it compiles.
+TEST(FloatingPoint, ProductsAreRoundedBeforeTheyAreAdded) {
+    volatile double loaded = 1 + 0x1p-30;
+    const double a = loaded;
+    EXPECT_EQ(a * a - (1 + 0x1p-29), 0.0);
+    // The rounding trick of whole numbers leaves no fraction.
+    volatile double tenth = 10.3;
+    const double v = tenth;
+    EXPECT_EQ((v + 0x1p52) - 0x1p52, 10.0);
+}
+
 }  // namespace
