@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace painter {
@@ -78,7 +79,14 @@ SaveOutcome savePicture(const Surface& surface, const QString& path, const QByte
         if (temporary.error() != QFileDevice::NoError) outcome.error = temporary.errorString();
         return {false, path, outcome.error};
     }
-    if (!temporary.flush() || ::fsync(temporary.handle()) != 0) return {false, path, temporary.errorString()};
+    // A temporary file is private (0600); the picture gets what a new file gets.
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
+    if (!temporary.flush() || ::fchmod(temporary.handle(), 0666 & ~mask) != 0 || ::fsync(temporary.handle()) != 0)
+        return {false, path, temporary.errorString()};
     const QByteArray from = QFile::encodeName(temporary.fileName());
     for (int n = 1;; ++n) {
         const QString candidate = n == 1 ? path : numbered(path, n);
