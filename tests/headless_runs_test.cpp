@@ -391,3 +391,33 @@ TEST(HeadlessRuns, YearChangesOnlyTheGreeting)
 
 }  // namespace
 }  // namespace painter
+
+namespace painter {
+namespace {
+
+// The start script as a new user runs it, from another folder and without a
+// display (it installs nothing and builds nothing when all is there).
+TEST(StartScript, KeepsTheUsersFolderAndNeverWaitsForAnInvisibleWindow)
+{
+    QTemporaryDir dir;
+    const QString script = QStringLiteral(PAINTER_SOURCE_DIR "/scripts/start.sh");
+    const QString build = QFileInfo(QStringLiteral(PAINTER_EXECUTABLE)).absolutePath();
+    // Provoked from a folder of the user's: the picture once went into the checkout.
+    const ProgramRun relative = runShell(R"(cd "$1" && PAINTER_BUILD_DIR="$3" bash "$2" --name "bor zupan" --output bor.png)",
+                                         {dir.path(), script, build});
+    ASSERT_EQ(relative.exitCode, kExitOk) << relative.err.toStdString();
+    EXPECT_EQ(QImage(dir.filePath("bor.png")).size(), QSize(700, 525));
+    EXPECT_FALSE(QFile::exists(PAINTER_SOURCE_DIR "/bor.png"));
+
+    // Provoked with no display and no arguments: once an endless wait on a virtual screen.
+    const ProgramRun window = runShell(R"(PAINTER_BUILD_DIR="$2" bash "$1")", {script, build}, 120000);
+    EXPECT_EQ(window.exitCode, kExitFailure) << "hung or failed: " << window.err.toStdString();
+    EXPECT_TRUE(window.err.contains("no display")) << window.err.toStdString();
+
+    // The build's chatter stays off standard output, which holds only the picture.
+    const ProgramRun piped = runShell(R"(PAINTER_BUILD_DIR="$2" bash "$1" --name ana -o -)", {script, build});
+    EXPECT_EQ(QImage::fromData(piped.outBytes, "PNG").size(), QSize(700, 525)) << piped.err.toStdString();
+}
+
+}  // namespace
+}  // namespace painter
