@@ -88,7 +88,11 @@ public:
     // Needs no application object, so it can decide which one to create.
     CommandLineRequest parse(const QStringList& arguments);
 
-    QString helpText() const { return parser_.helpText(); }
+    // Made before any application object exists, so the program is named here.
+    QString helpText() const
+    {
+        return parser_.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("painter"));
+    }
     QString helpAllText() const;
 
 private:
