@@ -1,6 +1,7 @@
 #include "app/batch_command.h"
 
 #include "app/batch.h"
+#include "app/stop_signals.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,20 +21,6 @@
 namespace painter {
 
 namespace {
-
-std::atomic<int> stopSignal{0};
-
-extern "C" void onStopSignal(int signal) { stopSignal = signal; }
-
-// Ctrl-C and SIGTERM only ask the batch to stop: the pictures in hand are
-// finished, so no file is left half written, and the summary still comes.
-void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 QTextStream& err() {
     static QTextStream stream(stderr);
@@ -87,8 +74,7 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
     options.shardIndex = request.shardIndex;
     options.shardCount = request.shardCount;
     options.year = request.year;
-    options.stop = &stopSignal;
-    catchStopSignals();
+    options.stop = &stopSignal();
 
     QByteArray text;
     if (!readList(request, inputClosed, &text)) return kExitFailure;
@@ -147,7 +133,7 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
             manifestFailed = true;
         }
     }
-    const int signal = stopSignal.load();
+    const int signal = stopSignal().load();
     if (signal) err() << programName() << ": stopped by " << (signal == SIGINT ? "Ctrl-C" : "SIGTERM") << ": ";
     else err() << programName() << ": ";
     err() << "painted " << result.painted << " of " << result.total << " names";

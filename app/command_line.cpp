@@ -6,6 +6,7 @@
 #include "app/form1.h"
 #include "app/output_format.h"
 #include "app/picture_cycle.h"
+#include "app/stop_signals.h"
 #include "app/window_services.h"
 #include "output/picture_save.h"
 #include "params/name_entry.h"
@@ -190,7 +191,7 @@ int runSingle(const CommandLineRequest& request)
             }
             done += n;
         }
-        return kExitOk;
+        return stopSignal() ? 128 + stopSignal() : kExitOk;
     }
     // The time name is shared by every picture begun in the same second: a
     // taken one gets "-2", "-3", ... and never replaces another picture.
@@ -204,7 +205,7 @@ int runSingle(const CommandLineRequest& request)
         return kExitFailure;
     }
     if (request.output.isEmpty()) out() << QDir::toNativeSeparators(QFileInfo(saved.path).absoluteFilePath()) << Qt::endl;
-    return kExitOk;
+    return stopSignal() ? 128 + stopSignal() : kExitOk;
 }
 
 int runDescribe(const CommandLineRequest& request)
@@ -507,6 +508,7 @@ int runPainter(int argc, char** argv)
     // Qt gets only the program's name, or a platform plugin could take
     // options of ours for its own (xcb reads --name).
     qInstallMessageHandler(quietQtMessages);
+    catchStopSignals();  // a picture in hand is written whole, then the signal ends the run
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);

@@ -313,6 +313,22 @@ INSTANTIATE_TEST_SUITE_P(Signals, StoppedBatch,
                          ::testing::Values(StopSignal{"CtrlC", SIGINT, 130}, StopSignal{"Term", SIGTERM, 143}),
                          [](const auto& info) { return std::string(info.param.label); });
 
+// Provoked with SIGTERM while the picture goes to a pipe that nobody reads yet,
+// so the program is held in the middle of writing it: the picture is written
+// whole all the same, and the run ends with 143.
+TEST(HeadlessRuns, ASignalNeverCutsASinglePictureShort)
+{
+    QProcess process;
+    process.setProcessEnvironment(headlessEnvironment());
+    process.start(QStringLiteral(PAINTER_EXECUTABLE), {"--name", "ana novak", "-o", "-", "--format", "bmp"});
+    ASSERT_TRUE(process.waitForReadyRead(60000));  // the pipe is full: the program waits to write on
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    const ProgramRun run = finish(process, 60000);
+    EXPECT_EQ(run.exitCode, 143) << run.err.toStdString();
+    EXPECT_EQ(run.outBytes.size(), 54 + 525 * 2100) << "a whole 24-bit bitmap";
+    EXPECT_EQ(QImage::fromData(run.outBytes, "BMP").size(), QSize(700, 525));
+}
+
 // Provoked with names that begin with blanks: once "-ana-novak.bmp", which
 // rm takes for an option.
 TEST(HeadlessRuns, FileNamesNeverBeginWithADashAndOuterBlanksAreWarnedOf)
