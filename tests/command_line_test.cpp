@@ -70,6 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{.label = "Help", .arguments = {"--help"}, .kind = Kind::Help},
         ParseCase{.label = "HelpShort", .arguments = {"-h", "--name", "x"}, .kind = Kind::Help},
         ParseCase{.label = "Version", .arguments = {"--version"}, .kind = Kind::Version},
+        ParseCase{.label = "HelpAll", .arguments = {"--help-all"}, .kind = Kind::HelpAll},
+        ParseCase{.label = "Check", .arguments = {"--names", "l", "--check", "--shard", "1/3", "-q"}, .kind = Kind::Check},
+        ParseCase{.label = "BatchOptions", .arguments = {"--names", "l", "--output-dir", "o", "--skip-existing", "--manifest", "m.jsonl", "--year", "2030"}, .kind = Kind::Batch},
+        ParseCase{.label = "StandardOutput", .arguments = {"--name", "ana", "-o", "-", "--format", "bmp"}, .kind = Kind::Single, .name = "ana", .output = "-"},
+        ParseCase{.label = "OutputDirWithName", .arguments = {"--name", "ana", "--output-dir", "o"}, .kind = Kind::Invalid, .errorPart = "--output-dir does nothing with --name"},
         // Without --output the picture goes where the window's save puts it.
         ParseCase{.label = "NameWithoutOutput", .arguments = {"--name", "ana"}, .kind = Kind::Single, .name = "ana"},
         ParseCase{.label = "Describe", .arguments = {"--name", "ana", "--describe"}, .kind = Kind::Describe, .name = "ana"},
