@@ -1,31 +1,37 @@
 #include "app/batch.h"
 
-#include "app/picture_cycle.h"
-#include "output/picture_file.h"
+#include "app/first_picture.h"
+#include "output/picture_save.h"
 #include "params/name_entry.h"
 #include "platform/surface_text.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QImageReader>
 #include <QTemporaryFile>
 
-#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace painter {
 
-QList<NameLine> readNameList(QIODevice& device) {
+QList<NameLine> parseNameList(const QByteArray& text) {
     QList<NameLine> names;
     int line = 0;
-    while (!device.atEnd()) {
-        QByteArray bytes = device.readLine();
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0) end = text.size();
+        QByteArrayView bytes(text.constData() + start, end - start);
+        start = end + 1;
         ++line;
-        if (bytes.endsWith('\n')) bytes.chop(1);
         if (bytes.endsWith('\r')) bytes.chop(1);
         const QString name = QString::fromUtf8(bytes);
         if (name.trimmed().isEmpty()) continue;
@@ -34,12 +40,43 @@ QList<NameLine> readNameList(QIODevice& device) {
     return names;
 }
 
+QList<NameLine> readNameList(QIODevice& device) { return parseNameList(device.readAll()); }
+
+bool readToEnd(int fd, QByteArray* bytes, QString* error) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            bytes->append(buffer, got);
+        } else if (got == 0) {
+            return true;
+        } else if (errno != EINTR) {
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+    }
+}
+
 QString PictureFileNames::next(const QString& name, const QString& extension) {
-    QString stem = name.isEmpty() ? QStringLiteral("prazno") : name;
+    QString stem = name;
     stem.replace(QLatin1Char(' '), QLatin1Char('-'));
+    while (stem.startsWith(QLatin1Char('-'))) stem.remove(0, 1);
+    if (stem.isEmpty()) stem = QStringLiteral("prazno");
     const int count = ++seen_[stem];
     if (count > 1) stem += QLatin1Char('-') + QString::number(count);
     return stem + QLatin1Char('.') + extension;
+}
+
+QString statusText(BatchEntry::Status status) {
+    switch (status) {
+    case BatchEntry::Status::Pending: return QStringLiteral("pending");
+    case BatchEntry::Status::Painted: return QStringLiteral("painted");
+    case BatchEntry::Status::Kept: return QStringLiteral("kept");
+    case BatchEntry::Status::Refused: return QStringLiteral("refused");
+    case BatchEntry::Status::Failed: return QStringLiteral("failed");
+    case BatchEntry::Status::NotPainted: return QStringLiteral("not painted");
+    }
+    return {};
 }
 
 QString outputFolderProblem(const QString& folder) {
@@ -53,79 +90,142 @@ QString outputFolderProblem(const QString& folder) {
 
 namespace {
 
-struct Job {
-    NameLine line;
-    QString file;
-};
+// Saves are atomic, so a file under a picture's name is whole unless
+// something else wrote it; one that reads back as a picture of the right
+// size is complete.
+bool completePicture(const QString& path) {
+    QImageReader reader(path);
+    return reader.size() == QSize(700, 525) && !reader.read().isNull();
+}
 
-struct Outcome {
-    NameLine line;
-    QString file;
+struct Painted {
     QString error;
+    int brushMode = 0;
 };
 
 // One picture, painted as the first after start-up, written to `path`.
-QString paintOne(const QString& name, const QString& path) {
-    RandomGenerator rng;
-    SystemClock clock;
-    QuietServices services;
-    services.names << name;
-    PainterSession session(rng, clock, services, QString());
-    setStartupValues(session.state());
-    session.ponovi();
-    QString error;
-    if (!writePictureFile(session.picture1(), path, &error)) return error;
-    return {};
+Painted paintOne(const QString& name, const QString& path, const BatchOptions& options) {
+    FirstPicture picture(name, options.year);
+    PainterSession& session = picture.session;
+    const SaveOutcome saved = savePicture(session.picture1(), path, options.extension.toLatin1(),
+                                          options.noClobber ? SaveMode::NoReplace : SaveMode::Replace);
+    return {saved.ok ? QString() : saved.error, static_cast<int>(session.state().nac)};
+}
+
+bool hasOuterBlanks(const QString& name) {
+    return name.startsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char(' '));
 }
 
 }  // namespace
 
-BatchResult paintNameList(const QList<NameLine>& names, const BatchOptions& options) {
-    BatchResult result;
-    PictureFileNames fileNames;
-    std::deque<Job> jobs;
+BatchPlan planNameList(const QList<NameLine>& names, const BatchOptions& options) {
+    BatchPlan plan;
+    PictureFileNames fileNames;  // over the whole list, so every shard names a line alike
+    const int shards = std::max(1, options.shardCount);
     for (const NameLine& n : names) {
-        if (auto why = nameRejection(n.name)) {
-            result.errors << QStringLiteral("line %1: %2").arg(n.line).arg(*why);
-            continue;
+        const auto why = nameRejection(n.name);
+        const QString file =
+            why ? QString() : QDir(options.outputDir).filePath(fileNames.next(n.name, options.extension));
+        if (n.line % shards != options.shardIndex) continue;
+        BatchEntry entry;
+        entry.line = n.line;
+        entry.name = n.name;
+        entry.file = file;
+        if (why) {
+            entry.status = BatchEntry::Status::Refused;
+            entry.reason = *why;
+        } else if (QFileInfo::exists(file) && options.skipExisting && completePicture(file)) {
+            entry.status = BatchEntry::Status::Kept;
+        } else if (QFileInfo::exists(file) && options.noClobber) {
+            entry.status = BatchEntry::Status::Refused;
+            entry.reason = QStringLiteral("%1 exists already (--no-clobber)").arg(file);
         }
-        jobs.push_back({n, QDir(options.outputDir).filePath(fileNames.next(n.name, options.extension))});
+        if (entry.status == BatchEntry::Status::Refused)
+            plan.refusals << QStringLiteral("line %1: %2").arg(n.line).arg(entry.reason);
+        else if (hasOuterBlanks(n.name))
+            plan.warnings << QStringLiteral("line %1: leading or trailing blanks are part of the name '%2' "
+                                            "and change its picture")
+                                 .arg(n.line).arg(n.name);
+        plan.entries.append(std::move(entry));
+    }
+    return plan;
+}
+
+BatchResult paintPlan(BatchPlan plan, const BatchOptions& options) {
+    BatchResult result;
+    result.errors = plan.refusals;
+    result.total = static_cast<int>(plan.entries.size());
+    std::vector<qsizetype> jobs;
+    for (qsizetype k = 0; k < plan.entries.size(); ++k) {
+        if (plan.entries[k].status == BatchEntry::Status::Pending) jobs.push_back(k);
+        if (plan.entries[k].status == BatchEntry::Status::Kept) ++result.kept;
     }
     const int total = static_cast<int>(jobs.size());
     captionFont(12);  // the font database is set up once, before any worker uses it
 
+    struct Outcome {
+        qsizetype entry;
+        Painted painted;
+    };
     std::mutex mutex;
     std::condition_variable finished;
     std::deque<Outcome> outcomes;
     std::atomic<std::size_t> nextJob{0};
+    std::atomic<int> running{0};
+    const auto stopped = [&options] { return options.stop && options.stop->load() != 0; };
     auto work = [&] {
-        for (std::size_t k = nextJob++; k < jobs.size(); k = nextJob++) {
-            const Job& job = jobs[k];
-            Outcome o{job.line, job.file, paintOne(job.line.name, job.file)};
+        for (std::size_t k = nextJob++; k < jobs.size() && !stopped(); k = nextJob++) {
+            const BatchEntry& e = plan.entries[jobs[k]];
+            Outcome o{jobs[k], paintOne(e.name, e.file, options)};
             std::lock_guard lock(mutex);
             outcomes.push_back(std::move(o));
             finished.notify_one();
         }
+        std::lock_guard lock(mutex);
+        --running;
+        finished.notify_one();
     };
     const int workers = std::max(1, std::min(options.workers, total));
     std::vector<std::thread> threads;
+    running = total > 0 ? workers : 0;
     for (int w = 0; w < workers && total > 0; ++w) threads.emplace_back(work);
 
     for (int done = 0; done < total;) {
         std::unique_lock lock(mutex);
-        finished.wait(lock, [&] { return !outcomes.empty(); });
+        // A signal only sets a flag; waking now and then notices it.
+        finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return !outcomes.empty() || running == 0; });
+        if (outcomes.empty()) {
+            if (running == 0) break;  // stopped: no picture is in hand any more
+            continue;
+        }
         Outcome o = std::move(outcomes.front());
         outcomes.pop_front();
         lock.unlock();
         ++done;
-        if (o.error.isEmpty())
+        BatchEntry& e = plan.entries[o.entry];
+        e.brushMode = o.painted.brushMode;
+        if (o.painted.error.isEmpty()) {
+            e.status = BatchEntry::Status::Painted;
             ++result.painted;
-        else
-            result.errors << QStringLiteral("line %1: %2: %3").arg(o.line.line).arg(o.file, o.error);
-        if (options.progress) options.progress(done, total, o.file);
+        } else {
+            e.status = BatchEntry::Status::Failed;
+            e.reason = o.painted.error;
+            result.errors << QStringLiteral("line %1: %2: %3").arg(e.line).arg(e.file, e.reason);
+        }
+        if (options.progress) options.progress(done, total, e.file);
     }
     for (auto& t : threads) t.join();
+    for (BatchEntry& e : plan.entries) {
+        if (e.status != BatchEntry::Status::Pending) continue;
+        e.status = BatchEntry::Status::NotPainted;
+        result.interrupted = true;
+    }
+    result.entries = std::move(plan.entries);
     return result;
+}
+
+BatchResult paintNameList(const QList<NameLine>& names, const BatchOptions& options) {
+    return paintPlan(planNameList(names, options), options);
 }
 
 }  // namespace painter

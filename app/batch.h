@@ -1,12 +1,16 @@
 #pragma once
 // Pictures for a whole list of names, without a window, on every core.
+// A batch is planned first (every line checked, every file named) and painted
+// after, so refusals are known before the first picture.
 
+#include <QByteArray>
 #include <QHash>
 #include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 
 namespace painter {
@@ -18,10 +22,17 @@ struct NameLine {
 
 // The names of a UTF-8 list, one a line; lines that are empty or hold only
 // white space are skipped, and a line's end ("\n" or "\r\n") is not part of it.
+QList<NameLine> parseNameList(const QByteArray& text);
 QList<NameLine> readNameList(QIODevice& device);
 
-// The file name of a picture: blanks become "-", the empty name is "prazno",
-// and a name met again gets "-2", "-3", ... Keeps track of the names it gave.
+// Reads an open file descriptor to its end with blocking reads, whatever it
+// is (a file, a pipe, a named pipe, a terminal). False and the reason when a
+// read fails.
+bool readToEnd(int fd, QByteArray* bytes, QString* error);
+
+// The file name of a picture: blanks become "-", leading blanks are left out
+// (a file name never begins with "-", which commands take for an option), the
+// empty name is "prazno", and a name met again gets "-2", "-3", ...
 class PictureFileNames {
 public:
     QString next(const QString& name, const QString& extension);
@@ -32,24 +43,60 @@ private:
 
 struct BatchOptions {
     QString outputDir;
-    QString extension = QStringLiteral("bmp");  // "bmp" or "png"
+    QString extension = QStringLiteral("png");  // "bmp" or "png"
     int workers = 1;
-    // Called on the calling thread after each name, in completion order.
+    bool skipExisting = false;  // a complete picture already there is kept
+    bool noClobber = false;     // an existing file is never replaced: its line is refused
+    int shardIndex = 0;         // only lines whose number is shardIndex modulo shardCount
+    int shardCount = 1;
+    int year = 2011;            // the year on the greeting
+    // Set (by a signal) to stop: pictures in hand are finished, no new one begins.
+    const std::atomic<int>* stop = nullptr;
+    // Called on the calling thread after each picture, in completion order.
     std::function<void(int done, int total, const QString& file)> progress;
+};
+
+// What became of one line of the list.
+struct BatchEntry {
+    enum class Status { Pending, Painted, Kept, Refused, Failed, NotPainted };
+    int line = 0;
+    QString name;
+    QString file;       // the picture's path (also for a refused line when it has one)
+    int brushMode = 0;  // 1-18 once painted
+    Status status = Status::Pending;
+    QString reason;     // Refused, Failed
+};
+
+QString statusText(BatchEntry::Status status);
+
+struct BatchPlan {
+    QList<BatchEntry> entries;  // the shard's lines, in list order
+    QStringList refusals;       // "line 3: ..." for every line that will not be painted
+    QStringList warnings;       // "line 4: ..." for lines painted as they are, but maybe not as meant
 };
 
 struct BatchResult {
     int painted = 0;
-    QStringList errors;  // "line 3: ..." for every name that gave no picture
+    int kept = 0;
+    int total = 0;          // the lines of the shard
+    bool interrupted = false;
+    QStringList errors;     // refusals, then pictures that could not be written
+    QList<BatchEntry> entries;
 };
 
 // Checks that pictures can be written into the folder, by writing a probe
 // file there; returns the reason when they cannot.
 QString outputFolderProblem(const QString& folder);
 
-// Paints every accepted name as the first picture after start-up, so a name
-// gives the picture the window paints for it first, whatever else the list
-// holds (the fill colour a picture leaves to the next one stays out of it).
+// Checks every line and names every file; paints nothing.
+BatchPlan planNameList(const QList<NameLine>& names, const BatchOptions& options);
+
+// Paints every pending line of the plan as the first picture after start-up,
+// so a name gives the picture the window paints for it first, whatever else
+// the list holds (the fill colour a picture leaves to the next one stays out).
+BatchResult paintPlan(BatchPlan plan, const BatchOptions& options);
+
+// planNameList, then paintPlan.
 BatchResult paintNameList(const QList<NameLine>& names, const BatchOptions& options);
 
 }  // namespace painter

@@ -1,11 +1,14 @@
 #include "app/command_line.h"
 
-#include "app/batch.h"
+#include "app/batch_command.h"
 #include "app/describe.h"
+#include "app/first_picture.h"
 #include "app/form1.h"
+#include "app/output_format.h"
 #include "app/picture_cycle.h"
+#include "app/stop_signals.h"
 #include "app/window_services.h"
-#include "output/picture_file.h"
+#include "output/picture_save.h"
 #include "params/name_entry.h"
 #include "platform/caption_font.h"
 #include "platform/clock.h"
@@ -16,37 +19,96 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QJsonDocument>
 #include <QTextStream>
-#include <QThread>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <unistd.h>
 
 namespace painter {
 
-namespace {
-
-// Options that Qt itself takes from the command line when it creates the
-// application (-platform, -style, ...). They are accepted here so that the
-// first look at the arguments, made before any application object exists,
-// does not mistake them for errors; Qt acts on them.
-const char* const kQtOptionsWithValue[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
-    "qwindowicon", "icon", "qwindowtitle", "title", "session", "display", "style", "stylesheet",
-    "qmljsdebugger",
-};
-const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
-
-void hideOption(QCommandLineParser& parser, QCommandLineOption option)
+const std::vector<OptionSpec>& commandLineOptions()
 {
-    option.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(option);
+    static const std::vector<OptionSpec> options = [] {
+        std::vector<OptionSpec> o = {
+            {{"name"}, "name",
+             "Paint the picture of <name> without opening the window, into --output or, without it, into the save "
+             "folder as the window saves it (a taken file name gets -2, -3, ...).",
+             "--name \"ana novak\" --output ana.png", kSingleMode | kDescribeMode},
+            {{"output", "o"}, "file",
+             "With --name: the file the picture is written to, .bmp (24-bit) or .png by its extension; - writes it to "
+             "standard output (PNG unless --format says otherwise).",
+             "--name \"ana novak\" -o - | display", kSingleMode},
+            {{"format"}, "format",
+             "bmp or png. With --names the format of every picture (default png); with --name the format of "
+             "--output - or of the save folder's file.",
+             "--names razred.txt --output-dir slike --format bmp", kSingleMode | kBatchMode},
+            {{"folder"}, "dir",
+             QStringLiteral("Folder in which the window and --name without --output save pictures (default: %1).")
+                 .arg(QDir::toNativeSeparators(defaultPictureFolder())),
+             "--folder ~/voscilnice", kWindowMode | kSingleMode},
+            {{"year"}, "year",
+             "The year the greeting wishes luck in, 1 to 9999 (default 2011).",
+             "--name \"ana novak\" --year 2027 -o ana.png", kWindowMode | kSingleMode | kBatchMode},
+            {{"describe"}, "",
+             "With --name: print as JSON what the name decides (seed, formulas, brush mode, random draws, "
+             "ornament triangle).",
+             "--name \"ana novak\" --describe", kDescribeMode},
+            {{"names"}, "file",
+             "Paint one picture per line of <file> (UTF-8; - reads standard input; blank lines are skipped), named "
+             "after the name. Every line is checked before the first picture. Needs --output-dir.",
+             "--names razred.txt --output-dir voscilnice", kBatchMode | kCheckMode},
+            {{"output-dir"}, "dir",
+             "With --names: the folder the pictures go to; made when it is missing.",
+             "--names - --output-dir /tmp/slike < imena.txt", kBatchMode},
+            {{"check"}, "",
+             "With --names: only check every line and report the refused ones; paints nothing (exit 1 if any line "
+             "is refused).",
+             "--names razred.txt --check", kCheckMode},
+            {{"jobs"}, "n",
+             "With --names: pictures painted at once (default: one per core).",
+             "--names razred.txt --output-dir slike --jobs 1", kBatchMode},
+            {{"skip-existing"}, "",
+             "With --names: keep a picture that is already there and complete (resumes an interrupted batch).",
+             "--names razred.txt --output-dir slike --skip-existing", kBatchMode},
+            {{"no-clobber"}, "",
+             "With --names: never replace a file; a line whose file exists is refused.",
+             "--names razred.txt --output-dir slike --no-clobber", kBatchMode},
+            {{"manifest"}, "file",
+             "With --names: write what became of every line (line, name, file, brush mode, status) to <file>, "
+             "CSV (.csv) or JSON lines (.jsonl).",
+             "--names razred.txt --output-dir slike --manifest slike.csv", kBatchMode},
+            {{"shard"}, "k/n",
+             "With --names: only the lines whose number is k modulo n (0 <= k < n), named as in the whole batch, "
+             "so n runs share one list.",
+             "--names razred.txt --output-dir slike --shard 0/4", kBatchMode | kCheckMode},
+            {{"quiet", "q"}, "", "With --names: no progress, only refusals and the summary.",
+             "--names razred.txt --output-dir slike -q", kBatchMode | kCheckMode},
+        };
+        // Options that Qt itself takes from the command line when it creates
+        // the window (-platform, -style, ...). They are accepted here so that
+        // the first look at the arguments, made before any application object
+        // exists, does not mistake them for errors; Qt acts on them.
+        for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                                 "geometry", "qwindowicon", "icon", "qwindowtitle", "title", "session", "display",
+                                 "style", "stylesheet", "qmljsdebugger"})
+            o.push_back({{QString::fromLatin1(name)}, "value", {}, {}, kWindowMode, true});
+        for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
+            o.push_back({{QString::fromLatin1(name)}, {}, {}, {}, kWindowMode, true});
+        return o;
+    }();
+    return options;
 }
+
+namespace {
 
 QTextStream& err()
 {
@@ -62,48 +124,89 @@ QTextStream& out()
 
 QString programName() { return QCoreApplication::applicationName(); }
 
-// One picture without a window: the name goes straight to the prompt, the
-// picture is painted exactly as the window would paint it, then written -
-// to --output, or where and as the window's save writes it.
+// What a mode is called in "does nothing with ..." and "goes with ...".
+QString modeWord(unsigned mode)
+{
+    switch (mode) {
+    case kWindowMode: return QStringLiteral("the window");
+    case kSingleMode: return QStringLiteral("--name");
+    case kDescribeMode: return QStringLiteral("--describe");
+    case kBatchMode: return QStringLiteral("--names");
+    case kCheckMode: return QStringLiteral("--check");
+    }
+    return {};
+}
+
+// The option that chooses each mode of `modes`.
+QString goesWith(unsigned modes)
+{
+    QStringList words;
+    for (unsigned bit = 1; bit <= kCheckMode; bit <<= 1) {
+        const QString word = bit == kDescribeMode ? modeWord(kSingleMode)
+                             : bit == kCheckMode  ? modeWord(kBatchMode)
+                                                  : modeWord(bit);
+        if ((modes & bit) && !words.contains(word)) words << word;
+    }
+    return words.join(QStringLiteral(" or "));
+}
+
+QString dashed(const OptionSpec& spec) { return (spec.qtOption ? "-" : "--") + spec.names.first(); }
+
+// One picture without a window, painted exactly as the window paints a name
+// first, then written: to --output, to standard output, or into the save
+// folder under the picture's time name, as the window's save names it.
 int runSingle(const CommandLineRequest& request)
 {
     if (const auto reason = nameRejection(request.name)) {
         err() << programName() << ": the name cannot be painted: " << *reason << Qt::endl;
         return kExitUsage;
     }
-    if (!request.output.isEmpty()) {
+    const bool toStdout = request.output == QLatin1String("-");
+    QString path = request.output;
+    if (!request.output.isEmpty() && !toStdout) {
         // Found before any painting: a picture nobody can keep is not painted.
-        const QString folder = QFileInfo(request.output).absolutePath();
-        const QString suffix = QFileInfo(request.output).suffix().toLower();
-        QString problem = outputFolderProblem(folder);
-        if (problem.isEmpty() && suffix != QLatin1String("bmp") && suffix != QLatin1String("png"))
-            problem = QStringLiteral("unknown picture format '%1' (use .bmp or .png)").arg(suffix);
-        if (!problem.isEmpty()) {
+        if (const QString problem = outputFolderProblem(QFileInfo(request.output).absolutePath());
+            !problem.isEmpty()) {
             err() << programName() << ": cannot write " << request.output << ": " << problem << Qt::endl;
             return kExitFailure;
         }
     }
-    RandomGenerator rng;
-    SystemClock clock;
-    QuietServices quiet;
-    quiet.names = QStringList{request.name};
-    PainterSession session(rng, clock, quiet, request.folder);
-    session.formLoad();
-
-    if (request.output.isEmpty()) {
-        if (!session.shrani()) {
-            err() << programName() << ": " << quiet.lastError << Qt::endl;
-            return kExitFailure;
-        }
-        out() << quiet.lastSaved << Qt::endl;
-        return kExitOk;
-    }
-    QString error;
-    if (!writePictureFile(session.picture1(), request.output, &error)) {
-        err() << programName() << ": cannot write " << request.output << ": " << error << Qt::endl;
+    if (request.output.isEmpty() && !QDir().mkpath(request.folder)) {
+        err() << programName() << ": cannot make the folder " << request.folder << Qt::endl;
         return kExitFailure;
     }
-    return kExitOk;
+    const QByteArray format = request.output.isEmpty()
+                                  ? (request.format.isEmpty() ? QByteArrayLiteral("bmp") : request.format.toLatin1())
+                                  : outputFormat(request.output, request.format).format;
+
+    FirstPicture picture(request.name, request.year);
+    const Surface& surface = picture.session.picture1();
+    if (toStdout) {
+        const QByteArray bytes = encodePicture(surface, format);
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(STDOUT_FILENO, bytes.constData() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                err() << programName() << ": cannot write standard output: " << std::strerror(errno) << Qt::endl;
+                return kExitFailure;
+            }
+            done += n;
+        }
+        return stopSignal() ? 128 + stopSignal() : kExitOk;
+    }
+    // The time name is shared by every picture begun in the same second: a
+    // taken one gets "-2", "-3", ... and never replaces another picture.
+    const SaveMode mode = request.output.isEmpty() ? SaveMode::NewName : SaveMode::Replace;
+    if (request.output.isEmpty())
+        path = QDir(request.folder).filePath(picture.session.state().imeslike + QLatin1Char('.') +
+                                             QString::fromLatin1(format));
+    const SaveOutcome saved = savePicture(surface, path, format, mode);
+    if (!saved.ok) {
+        err() << programName() << ": cannot write " << saved.path << ": " << saved.error << Qt::endl;
+        return kExitFailure;
+    }
+    if (request.output.isEmpty()) out() << QDir::toNativeSeparators(QFileInfo(saved.path).absoluteFilePath()) << Qt::endl;
+    return stopSignal() ? 128 + stopSignal() : kExitOk;
 }
 
 int runDescribe(const CommandLineRequest& request)
@@ -117,55 +220,13 @@ int runDescribe(const CommandLineRequest& request)
     return kExitOk;
 }
 
-// A list of names: every picture that can be painted is, the others are
-// reported with their line; the exit status tells whether all were.
-int runBatch(const CommandLineRequest& request)
-{
-    QFile list;
-    const bool fromStdin = request.namesFile == QLatin1String("-");
-    const bool opened = fromStdin ? list.open(stdin, QIODevice::ReadOnly)
-                                  : (list.setFileName(request.namesFile), list.open(QIODevice::ReadOnly));
-    if (!opened) {
-        err() << programName() << ": cannot read " << request.namesFile << ": " << list.errorString() << Qt::endl;
-        return kExitFailure;
-    }
-    const QList<NameLine> names = readNameList(list);
-    if (const QString problem = outputFolderProblem(request.outputDir); !problem.isEmpty()) {
-        err() << programName() << ": " << problem << Qt::endl;
-        return kExitFailure;
-    }
-
-    BatchOptions options;
-    options.outputDir = request.outputDir;
-    options.extension = request.format;
-    options.workers = request.jobs > 0 ? request.jobs : QThread::idealThreadCount();
-    const bool terminal = isatty(fileno(stderr));
-    options.progress = [terminal](int done, int total, const QString& file) {
-        const QString line = QStringLiteral("[%1/%2] %3").arg(done, QString::number(total).size()).arg(total)
-                                 .arg(QFileInfo(file).fileName());
-        if (terminal) {
-            // One line that rewrites itself; cleared to its end so a shorter name leaves no tail.
-            err() << '\r' << line << "\x1b[K";
-            if (done == total) err() << '\n';
-            err().flush();
-        } else {
-            err() << line << Qt::endl;
-        }
-    };
-    const BatchResult result = paintNameList(names, options);
-    const QString listName = fromStdin ? QStringLiteral("standard input") : request.namesFile;
-    for (const QString& e : result.errors) err() << programName() << ": " << listName << ": " << e << Qt::endl;
-    err() << programName() << ": painted " << result.painted << " of " << result.painted + result.errors.size()
-          << " names into " << QDir::toNativeSeparators(request.outputDir) << Qt::endl;
-    return result.errors.isEmpty() ? kExitOk : kExitFailure;
-}
-
 int runWindow(const CommandLineRequest& request, QApplication& app)
 {
     RandomGenerator rng;
     SystemClock clock;
     QtWindowServices services;
     PainterSession session(rng, clock, services, request.folder);
+    session.state().leto = request.year;
     Form1 form(session);
     services.attach(&form);
     form.open();
@@ -180,46 +241,55 @@ QStringList rawArguments(int argc, char** argv)
     return arguments;
 }
 
+// Without a display the window cannot open; Qt would stop with a message
+// about plugins. Said plainly, with what works without one.
+bool displayMissing(const QStringList& arguments)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return false;
+    for (const QString& a : arguments)
+        if (a == QLatin1String("-platform") || a == QLatin1String("--platform") || a.startsWith("-platform=") ||
+            a.startsWith("--platform="))
+            return false;
+    return true;
+#else
+    Q_UNUSED(arguments);
+    return false;
+#endif
+}
+
+// Headless runs show nothing of Qt's own chatter (XDG_RUNTIME_DIR, fonts):
+// only the program speaks on standard error. Critical messages still pass.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) err() << message << Qt::endl;
+}
+
+// A closed standard descriptor would be taken by the next file opened, and a
+// read of "standard input" would then read that file. Each is put on
+// /dev/null; returns whether standard input was closed.
+bool guardStandardDescriptors()
+{
+    bool inputClosed = false;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        if (fd == 0) inputClosed = true;
+        const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (null >= 0 && null != fd) {
+            ::dup2(null, fd);
+            ::close(null);
+        }
+    }
+    return inputClosed;
+}
+
 }  // namespace
 
 CommandLine::CommandLine()
     : helpOption_(parser_.addHelpOption()),
-      versionOption_(parser_.addVersionOption()),
-      nameOption_(QStringLiteral("name"),
-                  QStringLiteral("Paint the picture of <name> without opening the window, into --output or, "
-                                 "without it, into the save folder as the window saves it.\n"
-                                 "Example: --name \"ana novak\" --output ana.png"),
-                  QStringLiteral("name")),
-      outputOption_(QStringLiteral("output"),
-                    QStringLiteral("With --name: the file the picture is written to, .bmp (24-bit) or .png.\n"
-                                   "Example: --name \"ana novak\" --output ana.bmp"),
-                    QStringLiteral("file")),
-      folderOption_(QStringLiteral("folder"),
-                    QStringLiteral("Folder in which pictures are saved (default: %1).\n"
-                                   "Example: --folder ~/voscilnice")
-                        .arg(QDir::toNativeSeparators(defaultPictureFolder())),
-                    QStringLiteral("dir")),
-      namesOption_(QStringLiteral("names"),
-                   QStringLiteral("Paint one picture per line of <file> (UTF-8, blank lines skipped; "
-                                  "- reads standard input), named after the name. Needs --output-dir.\n"
-                                  "Example: --names razred.txt --output-dir voscilnice"),
-                   QStringLiteral("file")),
-      outputDirOption_(QStringLiteral("output-dir"),
-                       QStringLiteral("With --names: the existing folder the pictures go to.\n"
-                                      "Example: --names - --output-dir /tmp/slike < imena.txt"),
-                       QStringLiteral("dir")),
-      formatOption_(QStringLiteral("format"),
-                    QStringLiteral("With --names: bmp (default) or png.\n"
-                                   "Example: --names razred.txt --output-dir slike --format png"),
-                    QStringLiteral("format"), QStringLiteral("bmp")),
-      jobsOption_(QStringLiteral("jobs"),
-                  QStringLiteral("With --names: pictures painted at once (default: one per core).\n"
-                                 "Example: --names razred.txt --output-dir slike --jobs 1"),
-                  QStringLiteral("n")),
-      describeOption_(QStringLiteral("describe"),
-                      QStringLiteral("With --name: print as JSON what the name decides (seed, formulas, "
-                                     "brush mode, random draws, ornament triangle).\n"
-                                     "Example: --name \"ana novak\" --describe"))
+      versionOption_(parser_.addVersionOption())
 {
     parser_.setApplicationDescription(
         QStringLiteral("Paints a greeting picture from a first and last name.\n"
@@ -228,23 +298,31 @@ CommandLine::CommandLine()
                        "  painter\n"
                        "  painter --name \"ana novak\" --output ana.png\n"
                        "  painter --name \"ana novak\"\n"
-                       "  painter --names razred.txt --output-dir voscilnice --format png\n"
-                       "  painter --name \"ana novak\" --describe"));
+                       "  painter --names razred.txt --output-dir voscilnice\n"
+                       "  painter --names razred.txt --output-dir voscilnice --skip-existing --manifest v.csv\n"
+                       "  painter --name \"ana novak\" --describe\n\n"
+                       "Exit status: 0 done; 1 something could not be read or written, or a line was refused;\n"
+                       "2 wrong arguments or a refused --name; 130/143 stopped by Ctrl-C/SIGTERM."));
     // Qt's own options are single-dash words (-platform, -style); reading them
     // as long options keeps them whole.
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser_.addOption(nameOption_);
-    parser_.addOption(outputOption_);
-    parser_.addOption(folderOption_);
-    parser_.addOption(namesOption_);
-    parser_.addOption(outputDirOption_);
-    parser_.addOption(formatOption_);
-    parser_.addOption(jobsOption_);
-    parser_.addOption(describeOption_);
-    for (const char* name : kQtOptionsWithValue)
-        hideOption(parser_, QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
-    for (const char* name : kQtFlags)
-        hideOption(parser_, QCommandLineOption(QString::fromLatin1(name), QString()));
+    for (const OptionSpec& spec : commandLineOptions()) {
+        QCommandLineOption option(spec.names,
+                                  spec.help + (spec.example.isEmpty() ? QString() : "\nExample: painter " + spec.example),
+                                  spec.valueName);
+        if (spec.qtOption) option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser_.addOption(option);
+    }
+}
+
+QString CommandLine::helpAllText() const
+{
+    QString text = helpText() + QStringLiteral("\nWindow options, taken by Qt when the window opens:\n");
+    for (const OptionSpec& spec : commandLineOptions())
+        if (spec.qtOption)
+            text += QStringLiteral("  -%1%2\n").arg(spec.names.first(),
+                                                    spec.valueName.isEmpty() ? QString() : " <" + spec.valueName + ">");
+    return text;
 }
 
 CommandLineRequest CommandLine::parse(const QStringList& arguments)
@@ -258,6 +336,10 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
 
     if (!parser_.parse(arguments))
         return invalid(parser_.errorText());
+    if (parser_.isSet(QStringLiteral("help-all"))) {
+        request.kind = CommandLineRequest::Kind::HelpAll;
+        return request;
+    }
     if (parser_.isSet(helpOption_)) {
         request.kind = CommandLineRequest::Kind::Help;
         return request;
@@ -269,91 +351,142 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
     if (!parser_.positionalArguments().isEmpty())
         return invalid(QStringLiteral("unexpected argument '%1'").arg(parser_.positionalArguments().constFirst()));
 
-    request.folder = parser_.isSet(folderOption_) ? parser_.value(folderOption_) : defaultPictureFolder();
+    // Every option once: a second --name would silently win over the first.
+    const auto& specs = commandLineOptions();
+    QHash<QString, const OptionSpec*> byName;
+    for (const OptionSpec& spec : specs)
+        for (const QString& n : spec.names) byName.insert(n, &spec);
+    QHash<const OptionSpec*, int> given;
+    for (const QString& n : parser_.optionNames())
+        if (const OptionSpec* spec = byName.value(n); spec && ++given[spec] == 2)
+            return invalid(QStringLiteral("%1 is given twice").arg(dashed(*spec)));
+    auto isSet = [this](const char* name) { return parser_.isSet(QString::fromLatin1(name)); };
+    auto value = [this](const char* name) { return parser_.value(QString::fromLatin1(name)); };
+
+    if (isSet("name") && isSet("names"))
+        return invalid(QStringLiteral("--name and --names exclude each other"));
+    const unsigned mode = isSet("names") ? (isSet("check") ? kCheckMode : kBatchMode)
+                          : isSet("name") ? (isSet("describe") ? kDescribeMode : kSingleMode)
+                                          : kWindowMode;
+    // An option that does nothing in the chosen mode is refused, not ignored.
+    for (const OptionSpec& spec : specs) {
+        if (!given.contains(&spec) || (spec.modes & mode)) continue;
+        if (spec.qtOption)
+            return invalid(QStringLiteral("%1 is an option of the window; it does nothing with %2")
+                               .arg(dashed(spec), modeWord(mode)));
+        if (mode == kWindowMode)
+            return invalid(QStringLiteral("%1 goes with %2").arg(dashed(spec), goesWith(spec.modes)));
+        return invalid(QStringLiteral("%1 does nothing with %2; it goes with %3")
+                           .arg(dashed(spec), modeWord(mode), goesWith(spec.modes)));
+    }
+
+    request.folder = isSet("folder") ? value("folder") : defaultPictureFolder();
     if (request.folder.isEmpty())
         return invalid(QStringLiteral("--folder needs a folder name"));
-
-    const bool name = parser_.isSet(nameOption_);
-    const bool output = parser_.isSet(outputOption_);
-    const bool names = parser_.isSet(namesOption_);
-    const bool outputDir = parser_.isSet(outputDirOption_);
-    const bool describe = parser_.isSet(describeOption_);
-    const bool batchOnly = parser_.isSet(formatOption_) || parser_.isSet(jobsOption_);
-    if (output && !name)
-        return invalid(QStringLiteral("--output needs --name <name> to paint"));
-    if (describe && !name)
-        return invalid(QStringLiteral("--describe needs --name <name> to describe"));
-    if (describe && output)
-        return invalid(QStringLiteral("--describe paints no file: leave out --output"));
-    if (names && name)
-        return invalid(QStringLiteral("--name and --names exclude each other"));
-    if (names != outputDir)
-        return invalid(names ? QStringLiteral("--names needs --output-dir <dir> for the pictures")
-                             : QStringLiteral("--output-dir needs --names <file> to paint"));
-    if (batchOnly && !names)
-        return invalid(QStringLiteral("--format and --jobs go with --names"));
-
-    if (name) {
-        request.kind = describe ? CommandLineRequest::Kind::Describe : CommandLineRequest::Kind::Single;
-        request.name = parser_.value(nameOption_);
-        request.output = parser_.value(outputOption_);
-        if (output && request.output.isEmpty())
-            return invalid(QStringLiteral("--output needs a file name"));
+    if (isSet("year")) {
+        bool ok = false;
+        request.year = value("year").toInt(&ok);
+        if (!ok || request.year < 1 || request.year > 9999)
+            return invalid(QStringLiteral("--year takes a year from 1 to 9999, not '%1'").arg(value("year")));
     }
-    if (names) {
-        request.kind = CommandLineRequest::Kind::Batch;
-        request.namesFile = parser_.value(namesOption_);
-        request.outputDir = parser_.value(outputDirOption_);
-        if (request.namesFile.isEmpty()) return invalid(QStringLiteral("--names needs a file name (or -)"));
-        if (request.outputDir.isEmpty()) return invalid(QStringLiteral("--output-dir needs a folder name"));
-        request.format = parser_.value(formatOption_).toLower();
-        if (request.format != QLatin1String("bmp") && request.format != QLatin1String("png"))
-            return invalid(QStringLiteral("--format is bmp or png, not '%1'").arg(parser_.value(formatOption_)));
-        if (parser_.isSet(jobsOption_)) {
-            bool ok = false;
-            request.jobs = parser_.value(jobsOption_).toInt(&ok);
-            if (!ok || request.jobs < 1 || request.jobs > 256)
-                return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
+    request.format = value("format").toLower();
+    if (const QString problem = formatProblem(value("format")); !problem.isEmpty())
+        return invalid(problem);
+
+    switch (mode) {
+    case kWindowMode:
+        return request;
+    case kDescribeMode:
+        request.kind = CommandLineRequest::Kind::Describe;
+        request.name = value("name");
+        return request;
+    case kSingleMode:
+        request.kind = CommandLineRequest::Kind::Single;
+        request.name = value("name");
+        request.output = value("output");
+        if (isSet("output")) {
+            if (request.output.isEmpty()) return invalid(QStringLiteral("--output needs a file name"));
+            if (isSet("folder"))
+                return invalid(QStringLiteral("--folder does nothing with --output; it is where --name without "
+                                              "--output saves"));
+            if (const OutputFormat f = outputFormat(request.output, request.format); !f.ok())
+                return invalid(QStringLiteral("cannot write %1: %2").arg(request.output, f.error));
         }
+        return request;
+    default:
+        break;
+    }
+
+    request.kind = mode == kCheckMode ? CommandLineRequest::Kind::Check : CommandLineRequest::Kind::Batch;
+    request.namesFile = value("names");
+    if (request.namesFile.isEmpty()) return invalid(QStringLiteral("--names needs a file name (or -)"));
+    request.quiet = isSet("quiet");
+    if (isSet("shard")) {
+        const QStringList parts = value("shard").split(QLatin1Char('/'));
+        bool okK = false, okN = false;
+        if (parts.size() == 2) {
+            request.shardIndex = parts[0].toInt(&okK);
+            request.shardCount = parts[1].toInt(&okN);
+        }
+        if (!okK || !okN || request.shardCount < 1 || request.shardIndex < 0 ||
+            request.shardIndex >= request.shardCount)
+            return invalid(QStringLiteral("--shard takes k/n with 0 <= k < n, like 0/4, not '%1'").arg(value("shard")));
+    }
+    if (mode == kCheckMode) return request;
+
+    if (!isSet("output-dir"))
+        return invalid(QStringLiteral("--names needs --output-dir <dir> for the pictures (or --check)"));
+    request.outputDir = value("output-dir");
+    if (request.outputDir.isEmpty()) return invalid(QStringLiteral("--output-dir needs a folder name"));
+    if (request.format.isEmpty()) request.format = QStringLiteral("png");
+    if (isSet("jobs")) {
+        bool ok = false;
+        request.jobs = value("jobs").toInt(&ok);
+        if (!ok || request.jobs < 1 || request.jobs > 256)
+            return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
+    }
+    request.skipExisting = isSet("skip-existing");
+    request.noClobber = isSet("no-clobber");
+    if (request.skipExisting && request.noClobber)
+        return invalid(QStringLiteral("--skip-existing and --no-clobber exclude each other"));
+    if (isSet("manifest")) {
+        request.manifest = value("manifest");
+        if (const QString problem = manifestProblem(request.manifest); !problem.isEmpty())
+            return invalid(QStringLiteral("--manifest %1: %2").arg(request.manifest, problem));
     }
     return request;
 }
 
+// Every picture carries its caption: without the built-in font nothing starts.
+static bool captionFontLoaded()
+{
+    if (const auto& problem = captionFontProblem()) {
+        err() << programName() << ": " << *problem << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
 int runPainter(int argc, char** argv)
 {
+    const bool inputClosed = guardStandardDescriptors();
+    // A reader that goes away is a write error to report, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication::setApplicationName(QStringLiteral("painter"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PAINTER_VERSION));
 
     // Which application object to create depends on the arguments: the window
     // needs a display, everything else runs without one.
     const QStringList arguments = rawArguments(argc, argv);
-    const bool window = CommandLine().parse(arguments).needsWindow();
-    std::unique_ptr<QCoreApplication> app;
-    int qtArgc = 1;  // without a window Qt sees none of the arguments
-    if (window) {
-        app = std::make_unique<QApplication>(argc, argv);
-    } else {
-        // Text is still rendered onto the picture, which needs a GUI
-        // application, but never a screen: offscreen, whatever platform the
-        // desktop asks for. Qt gets only the program's name, or a platform
-        // plugin could take options of ours for its own (xcb reads --name).
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(qtArgc, argv);
-    }
-
-    // Every picture carries its caption: without the built-in font nothing starts.
-    if (const auto& problem = captionFontProblem()) {
-        err() << programName() << ": " << *problem << Qt::endl;
-        return kExitFailure;
-    }
-
-    // With the window, parsed again from the application's own list: Qt has
-    // taken its options out.
     CommandLine commandLine;
-    const CommandLineRequest request = commandLine.parse(window ? QCoreApplication::arguments() : arguments);
+    CommandLineRequest request = commandLine.parse(arguments);
     switch (request.kind) {
     case CommandLineRequest::Kind::Help:
         out() << commandLine.helpText();
+        out().flush();
+        return kExitOk;
+    case CommandLineRequest::Kind::HelpAll:
+        out() << commandLine.helpAllText();
         out().flush();
         return kExitOk;
     case CommandLineRequest::Kind::Version:
@@ -363,18 +496,46 @@ int runPainter(int argc, char** argv)
         err() << programName() << ": " << request.error << Qt::endl
               << "Try '" << QCoreApplication::applicationName() << " --help'." << Qt::endl;
         return kExitUsage;
+    case CommandLineRequest::Kind::Window: {
+        if (displayMissing(arguments)) {
+            err() << programName() << ": no display for the window (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                  << "Without a window:\n"
+                  << "  painter --name \"ana novak\" --output ana.png\n"
+                  << "  painter --names names.txt --output-dir cards\n"
+                  << "  painter --help" << Qt::endl;
+            return kExitFailure;
+        }
+        QApplication app(argc, argv);
+        if (!captionFontLoaded()) return kExitFailure;
+        // Parsed again from the application's own list: Qt has taken its options out.
+        request = CommandLine().parse(QCoreApplication::arguments());
+        return runWindow(request, app);
+    }
+    default:
+        break;
+    }
+
+    // Text is still rendered onto the picture, which needs a GUI application,
+    // but never a screen: offscreen, whatever platform the desktop asks for.
+    // Qt gets only the program's name, or a platform plugin could take
+    // options of ours for its own (xcb reads --name).
+    qInstallMessageHandler(quietQtMessages);
+    catchStopSignals();  // a picture in hand is written whole, then the signal ends the run
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    if (!captionFontLoaded()) return kExitFailure;
+    switch (request.kind) {
     case CommandLineRequest::Kind::Single:
         return runSingle(request);
     case CommandLineRequest::Kind::Describe:
         return runDescribe(request);
     case CommandLineRequest::Kind::Batch:
-        return runBatch(request);
-    case CommandLineRequest::Kind::Window:
-        if (auto* widgets = qobject_cast<QApplication*>(app.get()))
-            return runWindow(request, *widgets);
-        break;
+    case CommandLineRequest::Kind::Check:
+        return runBatchCommand(request, inputClosed);
+    default:
+        return kExitFailure;
     }
-    return kExitFailure;
 }
 
 }  // namespace painter

@@ -75,8 +75,13 @@ bool PainterSession::runCycle() {
 }
 
 bool PainterSession::shrani() {
-    const bool ok = ExportPicture(state_, platform_);
-    if (ok) lastSavedPath_ = exportPath(platform_.folder, state_.imeslike);
+    const bool samePicture = !lastSavedPath_.isEmpty() && savedCycle_ == cycles_.current();
+    QString written;
+    const bool ok = ExportPicture(state_, platform_, samePicture ? lastSavedPath_ : QString(), &written);
+    if (ok) {
+        lastSavedPath_ = written;
+        savedCycle_ = cycles_.current();
+    }
     return ok;
 }
 

@@ -56,6 +56,7 @@ private:
     CycleControl cycles_;
     Platform platform_;
     QString lastSavedPath_;
+    std::uint64_t savedCycle_ = 0;  // the picture lastSavedPath_ holds
 };
 
 }  // namespace painter

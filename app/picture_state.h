@@ -28,6 +28,7 @@ struct PictureState {
     QString t2;         // second line of the name prompt
     QString t;          // the name as typed; after the name entry, the accepted name
     QString imeslike;   // picture name: "T" and fourteen digits of date and time
+    int leto = 2011;    // the year the greeting wishes luck in (--year)
 
     // Name and seed.
     std::int32_t dolz = 0;                       // length of t in characters

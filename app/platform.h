@@ -20,6 +20,7 @@ namespace painter {
 class CycleControl {
 public:
     std::uint64_t begin() { return ++current_; }
+    std::uint64_t current() const { return current_; }
     bool superseded(std::uint64_t id) const { return stopAll_ || id != current_; }
     void stopAll() { stopAll_ = true; }
     bool stopped() const { return stopAll_; }

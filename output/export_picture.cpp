@@ -1,6 +1,7 @@
 #include "output/export_picture.h"
 
 #include "output/picture_file.h"
+#include "output/picture_save.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +12,7 @@ QString exportPath(const QString& folder, const QString& imeslike) {
     return QDir(folder).filePath(imeslike + QStringLiteral(".bmp"));
 }
 
-bool ExportPicture(PictureState& s, Platform& p) {
+bool ExportPicture(PictureState& s, Platform& p, const QString& ownFile, QString* written) {
     const int lastColumn = s.sir, lastRow = s.vis;
     for (int column = 0; column <= lastColumn; ++column) {
         s.i = column;
@@ -28,7 +29,7 @@ bool ExportPicture(PictureState& s, Platform& p) {
     s.j = lastRow + 1;
     p.window.refresh();
 
-    const QString path = exportPath(p.folder, s.imeslike);
+    QString path = exportPath(p.folder, s.imeslike);
     if (s.imeslike.isEmpty()) {
         p.window.saveFailed(QStringLiteral("Slike ni mogoče shraniti: ni še nobene slike."));
         return false;
@@ -39,12 +40,18 @@ bool ExportPicture(PictureState& s, Platform& p) {
                                 .arg(QDir::toNativeSeparators(p.folder)));
         return false;
     }
-    QString reason;
-    if (!writePictureFile(p.picture2, path, &reason)) {
+    // The picture's own earlier file is replaced; a file of another picture
+    // that began in the same second (here or in another program) is kept, and
+    // this one gets the next free "-2", "-3", ...
+    const SaveOutcome outcome = ownFile.isEmpty() ? savePicture(p.picture2, path, "bmp", SaveMode::NewName)
+                                                  : savePicture(p.picture2, ownFile, "bmp", SaveMode::Replace);
+    if (!outcome.ok) {
         p.window.saveFailed(QStringLiteral("Slike ni mogoče shraniti v %1.\nRazlog: %2")
-                                .arg(QDir::toNativeSeparators(path), reason));
+                                .arg(QDir::toNativeSeparators(outcome.path), outcome.error));
         return false;
     }
+    path = outcome.path;
+    if (written) *written = path;
     p.window.saved(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
     return true;
 }

@@ -11,7 +11,9 @@ QString exportPath(const QString& folder, const QString& imeslike);
 
 // Copies the picture to the second surface column by column under the white
 // progress marker on the window, then writes it. Reports the outcome to the
-// window services; returns true when the file was written.
-bool ExportPicture(PictureState& s, Platform& p);
+// window services; returns true when the file was written. `ownFile` is the
+// file this picture was saved to before (replaced), empty for its first save
+// (a new file, never another picture's); the file written goes to *written.
+bool ExportPicture(PictureState& s, Platform& p, const QString& ownFile = {}, QString* written = nullptr);
 
 }  // namespace painter

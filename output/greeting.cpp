@@ -4,13 +4,13 @@
 
 namespace painter {
 
-QString greetingText() {
-    return QStringLiteral(", zelim ti veliko srece v letu 2011") + QString(6, QLatin1Char(' ')) +
+QString greetingText(int year) {
+    return QStringLiteral(", zelim ti veliko srece v letu ") + QString::number(year) + QString(6, QLatin1Char(' ')) +
            QStringLiteral("www.painter.example");
 }
 
 void PrintGreeting(const PictureState& s, Surface& picture, Surface& form) {
-    const QString line = s.t + greetingText();
+    const QString line = s.t + greetingText(s.leto);
     picture.fontSize = 12;
     picture.foreColor = qbColor(0);
     picture.currentX = 10;

@@ -13,6 +13,7 @@ packages=(
   xdotool openbox x11-utils imagemagick  # driving the real window end to end
   time bc                           # bench/batch.sh: peak memory and rates
   python3 python3-mpmath            # the tables of pow are regenerated and compared
+  parallel                          # README: a batch spread over shards with GNU parallel
 )
 
 missing=()

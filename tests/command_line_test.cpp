@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "program_run.h"
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
@@ -62,12 +63,18 @@ INSTANTIATE_TEST_SUITE_P(
         // Qt's own options belong to the window and are no errors.
         ParseCase{.label = "QtOptions", .arguments = {"-platform", "xcb", "-style", "fusion", "-reverse"}, .kind = Kind::Window},
         ParseCase{.label = "Single", .arguments = {"--name", "ana novak", "--output", "a.png"}, .kind = Kind::Single, .name = "ana novak", .output = "a.png"},
-        ParseCase{.label = "SingleWithFolder", .arguments = {"--output=a.bmp", "--name=", "--folder", "f"}, .kind = Kind::Single, .name = "", .output = "a.bmp", .folder = "f"},
+        ParseCase{.label = "SingleEmptyName", .arguments = {"--output=a.bmp", "--name="}, .kind = Kind::Single, .name = "", .output = "a.bmp"},
+        ParseCase{.label = "SingleIntoFolder", .arguments = {"--name", "ana", "--folder", "f"}, .kind = Kind::Single, .name = "ana", .folder = "f"},
         // The name is checked when the picture is painted, with its reason.
         ParseCase{.label = "SingleRejectableName", .arguments = {"--name", "Ana", "--output", "a.png"}, .kind = Kind::Single, .name = "Ana", .output = "a.png"},
         ParseCase{.label = "Help", .arguments = {"--help"}, .kind = Kind::Help},
         ParseCase{.label = "HelpShort", .arguments = {"-h", "--name", "x"}, .kind = Kind::Help},
         ParseCase{.label = "Version", .arguments = {"--version"}, .kind = Kind::Version},
+        ParseCase{.label = "HelpAll", .arguments = {"--help-all"}, .kind = Kind::HelpAll},
+        ParseCase{.label = "Check", .arguments = {"--names", "l", "--check", "--shard", "1/3", "-q"}, .kind = Kind::Check},
+        ParseCase{.label = "BatchOptions", .arguments = {"--names", "l", "--output-dir", "o", "--skip-existing", "--manifest", "m.jsonl", "--year", "2030"}, .kind = Kind::Batch},
+        ParseCase{.label = "StandardOutput", .arguments = {"--name", "ana", "-o", "-", "--format", "bmp"}, .kind = Kind::Single, .name = "ana", .output = "-"},
+        ParseCase{.label = "OutputDirWithName", .arguments = {"--name", "ana", "--output-dir", "o"}, .kind = Kind::Invalid, .errorPart = "--output-dir does nothing with --name"},
         // Without --output the picture goes where the window's save puts it.
         ParseCase{.label = "NameWithoutOutput", .arguments = {"--name", "ana"}, .kind = Kind::Single, .name = "ana"},
         ParseCase{.label = "Describe", .arguments = {"--name", "ana", "--describe"}, .kind = Kind::Describe, .name = "ana"},
@@ -91,42 +98,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------- the program
 
-struct ProgramRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-ProgramRun runPainterProgram(const QStringList& arguments, const QByteArray& input = {})
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // No display: the program must not need one for these options.
-    environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
-    environment.remove("QT_QPA_PLATFORM");
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(PAINTER_EXECUTABLE), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
 TEST(PainterProgram, PaintsOneNameIntoTheFileWithoutADisplay)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString file = dir.filePath("ana.png");
-    const ProgramRun run = runPainterProgram({"--name", "ana novak", "--output", file, "--folder", dir.filePath("pics")});
+    const ProgramRun run = runPainterProgram({"--name", "ana novak", "--output", file});
     ASSERT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
     const QImage picture(file);
     EXPECT_EQ(picture.size(), QSize(700, 525));
     // The same name paints the same picture, whenever it is painted.
     const QString again = dir.filePath("again.png");
-    ASSERT_EQ(runPainterProgram({"--name", "ana novak", "--output", again, "--folder", dir.filePath("pics")}).exitCode,
-              kExitOk);
+    ASSERT_EQ(runPainterProgram({"--name", "ana novak", "--output", again}).exitCode, kExitOk);
     EXPECT_EQ(QImage(again), picture);
 }
 
@@ -147,7 +130,7 @@ TEST_P(PainterProgramRefuses, ARejectedNameWithItsReasonAndWritesNothing)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString file = dir.filePath("x.png");
-    const ProgramRun run = runPainterProgram({"--name", c.name, "--output", file, "--folder", dir.path()});
+    const ProgramRun run = runPainterProgram({"--name", c.name, "--output", file});
     EXPECT_EQ(run.exitCode, kExitUsage);
     EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.reasonPart))) << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(file));
@@ -166,7 +149,7 @@ TEST(PainterProgram, AFileThatCannotBeWrittenIsAFailure)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString file = dir.filePath("missing/ana.png");
-    const ProgramRun run = runPainterProgram({"--name", "ana", "--output", file, "--folder", dir.path()});
+    const ProgramRun run = runPainterProgram({"--name", "ana", "--output", file});
     EXPECT_EQ(run.exitCode, kExitFailure);
     EXPECT_TRUE(run.err.contains(file)) << run.err.toStdString();
 }
@@ -227,15 +210,19 @@ TEST(PainterProgram, BatchReadsStandardInput)
     QTemporaryDir dir;
     const ProgramRun run = runPainterProgram({"--names", "-", "--output-dir", dir.path(), "--jobs", "1"}, "eva\r\n\r\n");
     EXPECT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"eva.bmp"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"eva.png"});
 }
 
 // Provoked with /proc, which takes no new files even from root, and with a
-// folder that is not there: both are found before anything is painted.
+// folder that cannot be made because a plain file stands in its way: both are
+// found before anything is painted.
 TEST(PainterProgram, BatchOutputFolderProblemsStopItBeforePainting)
 {
     QTemporaryDir dir;
-    for (const QString& folder : {QStringLiteral("/proc"), dir.filePath("missing")}) {
+    QFile plain(dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    for (const QString& folder : {QStringLiteral("/proc"), dir.filePath("plain/cards")}) {
         const ProgramRun run = runPainterProgram({"--names", "-", "--output-dir", folder}, "ana\n");
         EXPECT_EQ(run.exitCode, kExitFailure);
         EXPECT_TRUE(run.err.contains(folder)) << run.err.toStdString();

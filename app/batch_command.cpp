@@ -1,0 +1,146 @@
+#include "app/batch_command.h"
+
+#include "app/batch.h"
+#include "app/stop_signals.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace painter {
+
+namespace {
+
+QTextStream& err() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+QString programName() { return QCoreApplication::applicationName(); }
+
+// The first kReportedLines lines, then how many more there are: a list of a
+// million bad lines gives twenty-one lines of report, not seventy megabytes.
+void reportSome(const QString& listName, const QStringList& lines, const char* what) {
+    for (qsizetype k = 0; k < std::min<qsizetype>(lines.size(), kReportedLines); ++k)
+        err() << programName() << ": " << listName << ": " << lines[k] << '\n';
+    if (lines.size() > kReportedLines)
+        err() << programName() << ": " << listName << ": \u2026 and " << lines.size() - kReportedLines << " more "
+              << what << '\n';
+    err().flush();
+}
+
+bool readList(const CommandLineRequest& request, bool inputClosed, QByteArray* text) {
+    QString error;
+    if (request.namesFile == QLatin1String("-")) {
+        if (inputClosed) {
+            err() << programName() << ": cannot read standard input: it is closed" << Qt::endl;
+            return false;
+        }
+        if (readToEnd(STDIN_FILENO, text, &error)) return true;
+        err() << programName() << ": cannot read standard input: " << error << Qt::endl;
+        return false;
+    }
+    // A plain open and blocking reads: a named pipe, /dev/stdin or a process
+    // substitution is read to its end like a file.
+    const int fd = ::open(QFile::encodeName(request.namesFile).constData(), O_RDONLY | O_CLOEXEC);
+    const bool ok = fd >= 0 && readToEnd(fd, text, &error);
+    if (fd < 0) error = QString::fromLocal8Bit(std::strerror(errno));
+    if (fd >= 0) ::close(fd);
+    if (!ok) err() << programName() << ": cannot read " << request.namesFile << ": " << error << Qt::endl;
+    return ok;
+}
+
+}  // namespace
+
+int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
+    const bool check = request.kind == CommandLineRequest::Kind::Check;
+    BatchOptions options;
+    options.outputDir = request.outputDir;
+    options.extension = request.format;
+    options.workers = request.jobs > 0 ? request.jobs : QThread::idealThreadCount();
+    options.skipExisting = request.skipExisting;
+    options.noClobber = request.noClobber;
+    options.shardIndex = request.shardIndex;
+    options.shardCount = request.shardCount;
+    options.year = request.year;
+    options.stop = &stopSignal();
+
+    QByteArray text;
+    if (!readList(request, inputClosed, &text)) return kExitFailure;
+    const QList<NameLine> names = parseNameList(text);
+    text.clear();
+    const QString listName = request.namesFile == QLatin1String("-") ? QStringLiteral("standard input")
+                                                                     : request.namesFile;
+    if (!check) {
+        // Made like --folder; only a folder that cannot be made or written to stops the batch.
+        QDir().mkpath(request.outputDir);
+        if (const QString problem = outputFolderProblem(request.outputDir); !problem.isEmpty()) {
+            err() << programName() << ": " << problem << Qt::endl;
+            return kExitFailure;
+        }
+    }
+
+    BatchPlan plan = planNameList(names, options);
+    reportSome(listName, plan.refusals, "lines refused");
+    reportSome(listName, plan.warnings, "lines with leading or trailing blanks");
+    if (check) {
+        err() << programName() << ": checked " << plan.entries.size() << " names: " << plan.refusals.size()
+              << " refused" << Qt::endl;
+        return plan.refusals.isEmpty() ? kExitOk : kExitFailure;
+    }
+
+    const bool terminal = isatty(STDERR_FILENO);
+    bool lineOpen = false;  // a terminal's progress line that the summary must end first
+    if (!request.quiet) {
+        options.progress = [terminal, &lineOpen](int done, int total, const QString& file) {
+            const QString line = QStringLiteral("[%1/%2] %3").arg(done, QString::number(total).size()).arg(total)
+                                     .arg(QFileInfo(file).fileName());
+            if (terminal) {
+                // One line that rewrites itself; cleared to its end so a shorter name leaves no tail.
+                err() << '\r' << line << "\x1b[K";
+                lineOpen = true;
+            } else {
+                err() << line << '\n';
+            }
+            err().flush();
+        };
+    }
+    const BatchResult result = paintPlan(std::move(plan), options);
+    if (lineOpen) err() << '\n';
+    // Failures to write come after the refusals, which were reported already.
+    const qsizetype refused = std::count_if(result.entries.begin(), result.entries.end(), [](const BatchEntry& e) {
+        return e.status == BatchEntry::Status::Refused;
+    });
+    for (qsizetype k = refused; k < result.errors.size(); ++k)
+        err() << programName() << ": " << listName << ": " << result.errors[k] << '\n';
+
+    bool manifestFailed = false;
+    if (!request.manifest.isEmpty()) {
+        QString error;
+        if (!writeManifest(request.manifest, result.entries, &error)) {
+            err() << programName() << ": cannot write the manifest " << request.manifest << ": " << error << '\n';
+            manifestFailed = true;
+        }
+    }
+    const int signal = stopSignal().load();
+    if (signal) err() << programName() << ": stopped by " << (signal == SIGINT ? "Ctrl-C" : "SIGTERM") << ": ";
+    else err() << programName() << ": ";
+    err() << "painted " << result.painted << " of " << result.total << " names";
+    if (result.kept) err() << " (kept " << result.kept << " already there)";
+    err() << " into " << QDir::toNativeSeparators(request.outputDir) << Qt::endl;
+    if (signal) return 128 + signal;
+    return result.errors.isEmpty() && !manifestFailed ? kExitOk : kExitFailure;
+}
+
+}  // namespace painter

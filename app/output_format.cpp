@@ -1,0 +1,43 @@
+#include "app/output_format.h"
+
+#include <QFileInfo>
+
+namespace painter {
+
+QStringList pictureFormats() { return {QStringLiteral("bmp"), QStringLiteral("png")}; }
+
+namespace {
+
+QString formatList() {
+    QStringList dotted;
+    for (const QString& f : pictureFormats()) dotted << QLatin1Char('.') + f;
+    return dotted.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+QString formatProblem(const QString& chosen) {
+    if (chosen.isEmpty() || pictureFormats().contains(chosen.toLower())) return {};
+    return QStringLiteral("--format is %1, not '%2'").arg(pictureFormats().join(QStringLiteral(" or ")), chosen);
+}
+
+OutputFormat outputFormat(const QString& path, const QString& chosen) {
+    const QString wanted = chosen.toLower();
+    if (const QString problem = formatProblem(chosen); !problem.isEmpty()) return {{}, problem};
+    if (path == QLatin1String("-"))
+        return {wanted.isEmpty() ? QByteArrayLiteral("png") : wanted.toLatin1(), {}};
+    const QFileInfo info(path);
+    if (info.isDir()) return {{}, QStringLiteral("is a folder; give a file name, e.g. %1/card.png").arg(path)};
+    const QString suffix = info.suffix().toLower();
+    if (suffix.isEmpty()) {
+        if (!wanted.isEmpty()) return {wanted.toLatin1(), {}};
+        return {{}, QStringLiteral("no extension: use %1 (or --format)").arg(formatList())};
+    }
+    if (!pictureFormats().contains(suffix))
+        return {{}, QStringLiteral("unknown picture format '.%1': use %2").arg(info.suffix(), formatList())};
+    if (!wanted.isEmpty() && wanted != suffix)
+        return {{}, QStringLiteral("the extension .%1 does not match --format %2").arg(info.suffix(), chosen)};
+    return {suffix.toLatin1(), {}};
+}
+
+}  // namespace painter

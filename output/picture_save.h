@@ -1,0 +1,33 @@
+#pragma once
+// Saving a picture so that no file is ever half written and no other
+// picture's file is lost. The picture is encoded into a temporary file in the
+// target folder first and only then given its name, by one rename:
+//  - Replace:  the name's earlier file (the same picture, or a batch's own
+//              earlier output) is replaced;
+//  - NewName:  a taken name gets "-2", "-3", ... before the extension; the
+//              rename refuses to replace, so processes racing for one name
+//              each end with a file of their own;
+//  - NoReplace: a taken name is a failure and the file there stays.
+
+#include "platform/surface.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace painter {
+
+enum class SaveMode { Replace, NewName, NoReplace };
+
+struct SaveOutcome {
+    bool ok = false;
+    QString path;   // the file written (NewName may have changed the name)
+    QString error;  // why not, in English
+};
+
+// `format` is "bmp" or "png", whatever the file name ends in.
+SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode);
+
+// The picture encoded in `format`, for writing where there is no file (standard output).
+QByteArray encodePicture(const Surface& surface, const QByteArray& format);
+
+}  // namespace painter
