@@ -14,6 +14,11 @@ cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== Release stage took $SECONDS s"
 
+# The Debian package from the Release build: installed, tried, removed.
+stage_start=$SECONDS
+bash scripts/package-test.sh build
+echo "== Package stage took $((SECONDS - stage_start)) s"
+
 # The same tests again with AddressSanitizer, UndefinedBehaviorSanitizer and
 # LeakSanitizer: the recorded picture hashes must come out the same here, so
 # no picture depends on undefined behaviour or on what the optimiser does.
