@@ -25,6 +25,11 @@ cmake --build build-clang -j "$jobs" --target engine_tests
 build-clang/tests/engine_tests
 echo "== clang stage took $((SECONDS - stage_start)) s"
 
+# The Debian package from the Release build: installed, tried, removed.
+stage_start=$SECONDS
+bash scripts/package-test.sh build
+echo "== Package stage took $((SECONDS - stage_start)) s"
+
 # The same tests again with AddressSanitizer, UndefinedBehaviorSanitizer and
 # LeakSanitizer: the recorded picture hashes must come out the same here, so
 # no picture depends on undefined behaviour or on what the optimiser does.
