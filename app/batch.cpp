@@ -1,6 +1,6 @@
 #include "app/batch.h"
 
-#include "app/picture_cycle.h"
+#include "app/first_picture.h"
 #include "output/picture_file.h"
 #include "params/name_entry.h"
 #include "platform/surface_text.h"
@@ -66,15 +66,9 @@ struct Outcome {
 
 // One picture, painted as the first after start-up, written to `path`.
 QString paintOne(const QString& name, const QString& path) {
-    RandomGenerator rng;
-    SystemClock clock;
-    QuietServices services;
-    services.names << name;
-    PainterSession session(rng, clock, services, QString());
-    setStartupValues(session.state());
-    session.ponovi();
+    FirstPicture picture(name);
     QString error;
-    if (!writePictureFile(session.picture1(), path, &error)) return error;
+    if (!writePictureFile(picture.surface(), path, &error)) return error;
     return {};
 }
 

@@ -11,6 +11,7 @@
 #include "platform/picture_folder.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"
+#include "web/web_server.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -159,6 +160,16 @@ int runBatch(const CommandLineRequest& request)
     return result.errors.isEmpty() ? kExitOk : kExitFailure;
 }
 
+int runServe(const CommandLineRequest& request)
+{
+    WebServerOptions options;
+    options.address = {request.serveHost, request.servePort};
+    options.workers = request.jobs;
+    options.queue = request.queue;
+    options.quiet = request.quiet;
+    return runWebServer(options);
+}
+
 int runWindow(const CommandLineRequest& request, QApplication& app)
 {
     RandomGenerator rng;
@@ -218,7 +229,20 @@ CommandLine::CommandLine()
       describeOption_(QStringLiteral("describe"),
                       QStringLiteral("With --name: print as JSON what the name decides (seed, formulas, "
                                      "brush mode, random draws, ornament triangle).\n"
-                                     "Example: --name \"ana novak\" --describe"))
+                                     "Example: --name \"ana novak\" --describe")),
+      serveOption_(QStringLiteral("serve"),
+                   QStringLiteral("Serve pictures over HTTP on [HOST:]PORT (host 127.0.0.1 unless given; "
+                                  "port 0 picks a free one); --jobs painting threads.\n"
+                                  "Example: --serve 8080, --serve 0.0.0.0:8080"),
+                   QStringLiteral("address")),
+      quietOption_(QStringLiteral("quiet"),
+                   QStringLiteral("With --serve: no line per request on standard error.\n"
+                                  "Example: --serve 8080 --quiet")),
+      queueOption_(QStringLiteral("queue"),
+                   QStringLiteral("With --serve: pictures that may wait for a painting thread before "
+                                  "requests are answered 503 (default 64).\n"
+                                  "Example: --serve 8080 --queue 16"),
+                   QStringLiteral("n"))
 {
     parser_.setApplicationDescription(
         QStringLiteral("Paints a greeting picture from a first and last name.\n"
@@ -228,7 +252,8 @@ CommandLine::CommandLine()
                        "  painter --name \"ana novak\" --output ana.png\n"
                        "  painter --name \"ana novak\"\n"
                        "  painter --names razred.txt --output-dir voscilnice --format png\n"
-                       "  painter --name \"ana novak\" --describe"));
+                       "  painter --name \"ana novak\" --describe\n"
+                       "  painter --serve 8080"));
     // Qt's own options are single-dash words (-platform, -style); reading them
     // as long options keeps them whole.
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -240,6 +265,9 @@ CommandLine::CommandLine()
     parser_.addOption(formatOption_);
     parser_.addOption(jobsOption_);
     parser_.addOption(describeOption_);
+    parser_.addOption(serveOption_);
+    parser_.addOption(quietOption_);
+    parser_.addOption(queueOption_);
     for (const char* name : kQtOptionsWithValue)
         hideOption(parser_, QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
     for (const char* name : kQtFlags)
@@ -277,7 +305,12 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
     const bool names = parser_.isSet(namesOption_);
     const bool outputDir = parser_.isSet(outputDirOption_);
     const bool describe = parser_.isSet(describeOption_);
-    const bool batchOnly = parser_.isSet(formatOption_) || parser_.isSet(jobsOption_);
+    const bool serve = parser_.isSet(serveOption_);
+    const bool batchOnly = parser_.isSet(formatOption_) || (parser_.isSet(jobsOption_) && !serve);
+    if (serve && (name || names || output || outputDir || describe || parser_.isSet(formatOption_)))
+        return invalid(QStringLiteral("--serve paints on request: leave out --name, --names, --output and --format"));
+    if (!serve && (parser_.isSet(quietOption_) || parser_.isSet(queueOption_)))
+        return invalid(QStringLiteral("--quiet and --queue go with --serve"));
     if (output && !name)
         return invalid(QStringLiteral("--output needs --name <name> to paint"));
     if (describe && !name)
@@ -298,6 +331,27 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
         request.output = parser_.value(outputOption_);
         if (output && request.output.isEmpty())
             return invalid(QStringLiteral("--output needs a file name"));
+    }
+    if (serve) {
+        request.kind = CommandLineRequest::Kind::Serve;
+        QString why;
+        const auto address = parseServeAddress(parser_.value(serveOption_), &why);
+        if (!address) return invalid(why);
+        request.serveHost = address->host;
+        request.servePort = address->port;
+        request.quiet = parser_.isSet(quietOption_);
+        if (parser_.isSet(queueOption_)) {
+            bool ok = false;
+            request.queue = parser_.value(queueOption_).toInt(&ok);
+            if (!ok || request.queue < 1 || request.queue > 100000)
+                return invalid(QStringLiteral("--queue takes a number from 1 to 100000"));
+        }
+    }
+    if (serve && parser_.isSet(jobsOption_)) {
+        bool ok = false;
+        request.jobs = parser_.value(jobsOption_).toInt(&ok);
+        if (!ok || request.jobs < 1 || request.jobs > 256)
+            return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
     }
     if (names) {
         request.kind = CommandLineRequest::Kind::Batch;
@@ -362,6 +416,8 @@ int runPainter(int argc, char** argv)
         return runDescribe(request);
     case CommandLineRequest::Kind::Batch:
         return runBatch(request);
+    case CommandLineRequest::Kind::Serve:
+        return runServe(request);
     case CommandLineRequest::Kind::Window:
         if (auto* widgets = qobject_cast<QApplication*>(app.get()))
             return runWindow(request, *widgets);

@@ -26,6 +26,7 @@ struct CommandLineRequest {
         Single,   // one picture for --name, written to --output (or the save folder), no window
         Batch,    // one picture per line of --names, into --output-dir, no window
         Describe, // what --name decides, as JSON, no window
+        Serve,    // the web service on --serve [HOST:]PORT, no window
         Help,
         Version,
         Invalid,  // `error` says why
@@ -40,6 +41,10 @@ struct CommandLineRequest {
     QString format = QStringLiteral("bmp");  // Batch: "bmp" or "png"
     int jobs = 0;       // Batch: workers; 0 = one per core
     QString error;   // Invalid
+    QString serveHost;  // Serve
+    int servePort = 8080;
+    int queue = 64;     // Serve: pictures that may wait for a painting thread
+    bool quiet = false; // Serve: no line per request
 
     // The window needs a display; every other kind runs without one.
     bool needsWindow() const { return kind == Kind::Window; }
@@ -67,6 +72,9 @@ private:
     QCommandLineOption formatOption_;
     QCommandLineOption jobsOption_;
     QCommandLineOption describeOption_;
+    QCommandLineOption serveOption_;
+    QCommandLineOption quietOption_;
+    QCommandLineOption queueOption_;
 };
 
 // Runs the program as its arguments ask and returns the exit status.

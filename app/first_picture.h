@@ -1,0 +1,29 @@
+#pragma once
+// A name painted as the first picture after start-up: the picture the window
+// paints for it first, whatever was painted before. Batch runs, --describe and
+// the web service all paint names this way.
+
+#include "app/picture_cycle.h"
+#include "platform/window_services.h"
+
+#include <QString>
+
+namespace painter {
+
+class FirstPicture {
+public:
+    // Paints `name`, which must be acceptable (see nameRejection). With
+    // `facts`, what the picture decided is recorded there.
+    explicit FirstPicture(const QString& name, PictureFacts* facts = nullptr);
+
+    const Surface& surface() { return session_.picture1(); }
+    const PictureState& state() { return session_.state(); }
+
+private:
+    RandomGenerator rng_;
+    SystemClock clock_;
+    QuietServices services_;
+    PainterSession session_{rng_, clock_, services_, QString()};
+};
+
+}  // namespace painter
