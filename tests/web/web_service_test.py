@@ -7,6 +7,7 @@ Usage: web_service_test.py PAINTER"""
 import json
 import os
 import re
+import select
 import signal
 import socket
 import subprocess
@@ -144,6 +145,38 @@ class WebService(unittest.TestCase):
             self.assertEqual(s.recv(1024), b"")
         self.assertLess(time.monotonic() - start, 20)
         self.assertEqual(self.server.get("/")[0], 200)
+
+    def test_a_trickling_client_is_dropped_too(self):
+        # Provoked by sending one byte of the request line every half second:
+        # every read is quick, the whole request is not.
+        start = time.monotonic()
+        closed = False
+        with socket.create_connection(("127.0.0.1", self.server.port), timeout=30) as s:
+            for byte in (b"GET /picture?name=" + b"a" * 60):
+                try:
+                    s.sendall(bytes([byte]))
+                except OSError:
+                    closed = True
+                    break
+                readable, _, _ = select.select([s], [], [], 0.5)
+                if readable and s.recv(1024) == b"":
+                    closed = True
+                    break
+        self.assertTrue(closed)
+        self.assertLess(time.monotonic() - start, 12)
+
+    def test_an_endless_request_line_is_cut_and_answered(self):
+        # Provoked by 200 KiB of query without an end of line, then waiting:
+        # the server stops reading at its byte budget and answers at once.
+        with socket.create_connection(("127.0.0.1", self.server.port), timeout=30) as s:
+            start = time.monotonic()
+            try:
+                s.sendall(b"GET /picture?name=" + b"a" * 200 * 1024)
+            except OSError:
+                pass
+            answer = s.recv(1024)
+        self.assertTrue(answer.startswith(b"HTTP/1.1 414 "), answer[:40])
+        self.assertLess(time.monotonic() - start, 3)
 
     def test_the_page_is_our_own(self):
         status, headers, body = self.server.get("/")
