@@ -3,7 +3,7 @@
 #include "app/describe.h"
 #include "app/first_picture.h"
 #include "platform/surface_text.h"
-#include "web/render_pool.h"
+#include "web/worker_pool.h"
 #include "web/web_routes.h"
 
 #include <httplib.h>
@@ -165,50 +165,16 @@ void closeGently(int fd) {
 // connections waiting for one. A connection beyond it is answered 503 at once.
 class ConnectionPool final : public httplib::TaskQueue {
 public:
-    ConnectionPool() {
-        for (int k = 0; k < kConnectionThreads; ++k) threads_.emplace_back([this] { work(); });
-    }
     void enqueue(std::function<void()> fn) override {
-        {
-            std::lock_guard lock(mutex_);
-            if (waiting_.size() < static_cast<std::size_t>(kWaitingConnections)) {
-                waiting_.push_back(std::move(fn));
-                wake_.notify_one();
-                return;
-            }
-        }
+        if (threads_->tryPost(fn)) return;
         tRefuseConnection = true;
         fn();
         tRefuseConnection = false;
     }
-    void shutdown() override {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        for (auto& t : threads_) t.join();
-    }
+    void shutdown() override { threads_.reset(); }
 
 private:
-    void work() {
-        for (;;) {
-            std::function<void()> fn;
-            {
-                std::unique_lock lock(mutex_);
-                wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
-                if (waiting_.empty()) return;
-                fn = std::move(waiting_.front());
-                waiting_.pop_front();
-            }
-            fn();
-        }
-    }
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::function<void()>> waiting_;
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;
+    std::optional<WorkerPool> threads_{std::in_place, kConnectionThreads, kWaitingConnections};
 };
 
 class PainterHttpServer final : public httplib::Server {
@@ -283,7 +249,7 @@ int countedHeaderFields(const httplib::Headers& headers) {
 
 QByteArray fromStd(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 
-PaintServices poolServices(RenderPool& pool) {
+PaintServices poolServices(WorkerPool& pool) {
     PaintServices services;
     services.picture = [&pool](const QString& name, const QString& format) -> std::optional<EncodedPicture> {
         auto painted = pool.trySubmit([name, format] {
@@ -393,7 +359,7 @@ int runWebServer(const WebServerOptions& options) {
     mallopt(M_ARENA_MAX, 2);
     captionFont(12);  // the font database is set up once, before any painting thread uses it
     const int workers = options.workers > 0 ? options.workers : QThread::idealThreadCount();
-    RenderPool pool(workers, options.queue);
+    WorkerPool pool(workers, options.queue);
     PainterHttpServer server;
     server.new_task_queue = [] { return new ConnectionPool; };
     server.set_keep_alive_max_count(kRequestsPerConnection);

@@ -117,3 +117,11 @@ def wait_until(predicate, seconds):
             return True
         time.sleep(0.05)
     return predicate()
+
+
+def report(failures):
+    """Prints the failures and returns the exit status."""
+    for f in failures:
+        print("FAIL:", f)
+    print("ok" if not failures else "%d failures" % len(failures))
+    return 1 if failures else 0

@@ -13,7 +13,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from painter_server import PainterServer, painted_file  # noqa: E402
+from painter_server import PainterServer, painted_file, report  # noqa: E402
 
 CHROMIUM = shutil.which("chromium") or shutil.which("chromium-browser")
 CONVERT = shutil.which("convert")
@@ -81,10 +81,7 @@ def main():
                 failures.append("no reason next to the field for a refused name:\n" + dom)
         finally:
             server.stop()
-    for f in failures:
-        print("FAIL:", f)
-    print("ok" if not failures else "%d failures" % len(failures))
-    return 1 if failures else 0
+    return report(failures)
 
 
 if __name__ == "__main__":

@@ -16,7 +16,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from painter_server import PainterServer, painted_file  # noqa: E402
+from painter_server import PainterServer, painted_file, report  # noqa: E402
 
 REQUESTS, CONNECTIONS = 500, 32
 NAMES = ["ana novak", "bor zupan", "eva", "miha kos"]
@@ -177,10 +177,7 @@ def main():
             failures.append("SIGTERM did not end the server with 0")
     finally:
         server.stop()
-    for f in failures:
-        print("FAIL:", f)
-    print("ok" if not failures else "%d failures" % len(failures))
-    return 1 if failures else 0
+    return report(failures)
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 #pragma once
-// A fixed number of painting threads with a bounded queue of waiting
-// pictures. The threads that talk to clients hand pictures to it and wait;
-// when the queue is full a picture is refused at once instead of piling up.
+// A fixed number of threads with a bounded queue of waiting jobs: the
+// painting threads, and the threads that talk to clients. When the queue is
+// full a job is refused at once instead of piling up.
 
 #include <condition_variable>
 #include <deque>
@@ -14,24 +14,25 @@
 
 namespace painter {
 
-class RenderPool {
+class WorkerPool {
 public:
-    RenderPool(int workers, int queueCapacity);
-    ~RenderPool();  // paints what is queued, then stops
-    RenderPool(const RenderPool&) = delete;
-    RenderPool& operator=(const RenderPool&) = delete;
+    WorkerPool(int workers, int queueCapacity);
+    ~WorkerPool();  // paints what is queued, then stops
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
 
-    // Runs `job` on a painting thread; empty when `queueCapacity` jobs wait already.
+    // Runs `job` on one of the threads; empty when `queueCapacity` jobs wait already.
     template <typename Job>
     std::optional<std::future<std::invoke_result_t<Job>>> trySubmit(Job job) {
         auto task = std::make_shared<std::packaged_task<std::invoke_result_t<Job>()>>(std::move(job));
         auto result = task->get_future();
-        if (!push([task] { (*task)(); })) return std::nullopt;
+        if (!tryPost([task] { (*task)(); })) return std::nullopt;
         return result;
     }
+    // The same without a result; false when the queue is full.
+    bool tryPost(std::function<void()> job);
 
 private:
-    bool push(std::function<void()> job);
     void work();
 
     const std::size_t capacity_;

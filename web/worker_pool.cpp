@@ -1,12 +1,12 @@
-#include "web/render_pool.h"
+#include "web/worker_pool.h"
 
 namespace painter {
 
-RenderPool::RenderPool(int workers, int queueCapacity) : capacity_(static_cast<std::size_t>(queueCapacity)) {
+WorkerPool::WorkerPool(int workers, int queueCapacity) : capacity_(static_cast<std::size_t>(queueCapacity)) {
     for (int k = 0; k < workers; ++k) threads_.emplace_back([this] { work(); });
 }
 
-RenderPool::~RenderPool() {
+WorkerPool::~WorkerPool() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -15,7 +15,7 @@ RenderPool::~RenderPool() {
     for (auto& t : threads_) t.join();
 }
 
-bool RenderPool::push(std::function<void()> job) {
+bool WorkerPool::tryPost(std::function<void()> job) {
     {
         std::lock_guard lock(mutex_);
         if (queue_.size() >= capacity_) return false;
@@ -25,7 +25,7 @@ bool RenderPool::push(std::function<void()> job) {
     return true;
 }
 
-void RenderPool::work() {
+void WorkerPool::work() {
     for (;;) {
         std::function<void()> job;
         {
