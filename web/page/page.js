@@ -27,12 +27,14 @@ async function show(name) {
     try { why = (await answer.json()).error; } catch (e) { /* not JSON: the status says it */ }
     reason.textContent = why;
     reason.hidden = false;
+    picture.hidden = downloads.hidden = true;  // the picture of another name would mislead
     return;
   }
   const blob = await answer.blob();
   if (picture.src.startsWith("blob:")) URL.revokeObjectURL(picture.src);
   picture.src = URL.createObjectURL(blob);
   picture.alt = name;
+  picture.hidden = false;
   for (const format of ["png", "bmp", "pdf"]) {
     const link = document.getElementById(format);
     link.href = pictureUrl(name, format);
