@@ -106,10 +106,9 @@ struct Painted {
 // One picture, painted as the first after start-up, written to `path`.
 Painted paintOne(const QString& name, const QString& path, const BatchOptions& options) {
     FirstPicture picture(name, options.year);
-    PainterSession& session = picture.session;
-    const SaveOutcome saved = savePicture(session.picture1(), path, options.extension.toLatin1(),
+    const SaveOutcome saved = savePicture(picture.surface(), path, options.extension.toLatin1(),
                                           options.noClobber ? SaveMode::NoReplace : SaveMode::Replace);
-    return {saved.ok ? QString() : saved.error, static_cast<int>(session.state().nac)};
+    return {saved.ok ? QString() : saved.error, static_cast<int>(picture.state().nac)};
 }
 
 bool hasOuterBlanks(const QString& name) {

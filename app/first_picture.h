@@ -1,7 +1,8 @@
 #pragma once
 // A name painted as the first picture after start-up, with no window and no
-// save folder: what every headless run paints, so a name gives the picture
-// the window paints for it first.
+// save folder: the picture the window paints for it first, whatever was
+// painted before. Single pictures, batches, --describe and the web service
+// all paint names this way.
 
 #include "app/picture_cycle.h"
 #include "platform/clock.h"
@@ -12,17 +13,21 @@
 
 namespace painter {
 
-struct FirstPicture {
-    FirstPicture(const QString& name, int year) {
-        services.names << name;
-        setStartupValues(session.state());
-        session.state().leto = year;
-        session.ponovi();
-    }
-    RandomGenerator rng;
-    SystemClock clock;
-    QuietServices services;
-    PainterSession session{rng, clock, services, QString()};
+class FirstPicture {
+public:
+    // Paints `name`, which must be acceptable (see nameRejection), with the
+    // greeting wishing luck in `year`. With `facts`, what the picture decided
+    // is recorded there.
+    explicit FirstPicture(const QString& name, int year = 2011, PictureFacts* facts = nullptr);
+
+    const Surface& surface() { return session_.picture1(); }
+    const PictureState& state() { return session_.state(); }
+
+private:
+    RandomGenerator rng_;
+    SystemClock clock_;
+    QuietServices services_;
+    PainterSession session_{rng_, clock_, services_, QString()};
 };
 
 }  // namespace painter
