@@ -470,20 +470,6 @@ void Surface::setBackColor(Colour c) {
 
 void Surface::cls() { std::fill(pixels_.begin(), pixels_.end(), toPixel(backColor_)); }
 
-void Surface::pset(float x, float y, Colour c) {
-    // floor(v + 1/2) for the positions that land on the raster; NaN fails every test.
-    const double u = static_cast<double>(x) + 0.5, v = static_cast<double>(y) + 0.5;
-    if (u >= 0 && u < width_ && v >= 0 && v < height_)
-        pixels_[static_cast<std::size_t>(v) * width_ + static_cast<std::size_t>(u)] = toPixel(c);
-}
-
-Colour Surface::point(float x, float y) const {
-    const double u = static_cast<double>(x) + 0.5, v = static_cast<double>(y) + 0.5;
-    if (u >= 0 && u < width_ && v >= 0 && v < height_)
-        return toColour(pixels_[static_cast<std::size_t>(v) * width_ + static_cast<std::size_t>(u)]);
-    return -1;
-}
-
 void Surface::line(float x1f, float y1f, float x2f, float y2f, Colour c) {
     double x1 = x1f, y1 = y1f, x2 = x2f, y2 = y2f;
     if (!allFinite({x1, y1, x2, y2})) return;
@@ -536,7 +522,35 @@ void Surface::box(float x1, float y1, float x2, float y2, Colour c) {
     }
 }
 
-void Surface::circle(float x, float y, float radius, Colour c) { ellipse(x, y, radius, 1.0f, c); }
+void Surface::speck(float x, float y, Colour c) {
+    // The circle of radius 1: half-axes 1.5, so every row of the 3 x 3 block
+    // around the centre pixel reaches one column; only the centre has all four
+    // neighbours in the figure, so it is the interior and the other eight the
+    // outline. Clipping is per pixel; a NaN or infinite centre fails the tests.
+    const double cx = snap(x), cy = snap(y);
+    if (!(cx >= -1 && cx <= width_ && cy >= -1 && cy <= height_)) return;
+    const int x0 = static_cast<int>(cx), y0 = static_cast<int>(cy);
+    const std::uint32_t edge = toPixel(c);
+    const bool solid = fillStyle == 0;
+    const std::uint32_t inside = toPixel(fillColor);
+    if (x0 >= 1 && x0 < width_ - 1 && y0 >= 1 && y0 < height_ - 1) {
+        std::uint32_t* p = pixels_.data() + static_cast<std::size_t>(y0) * width_ + x0;
+        p[-width_ - 1] = p[-width_] = p[-width_ + 1] = edge;
+        p[-1] = p[1] = edge;
+        if (solid) p[0] = inside;
+        p[width_ - 1] = p[width_] = p[width_ + 1] = edge;
+        return;
+    }
+    for (int y = y0 - 1; y <= y0 + 1; ++y) {
+        if (y < 0 || y >= height_) continue;
+        for (int xx = x0 - 1; xx <= x0 + 1; ++xx) {
+            if (xx < 0 || xx >= width_) continue;
+            const bool centre = xx == x0 && y == y0;
+            if (centre && !solid) continue;
+            pixels_[static_cast<std::size_t>(y) * width_ + xx] = centre ? inside : edge;
+        }
+    }
+}
 
 void Surface::ellipse(float x, float y, float radius, float aspect, Colour c) {
     const double cx = snap(x), cy = snap(y);
