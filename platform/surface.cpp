@@ -352,6 +352,9 @@ inline std::int64_t floorDiv(std::int64_t n, std::int64_t d) {  // d > 0
 }
 inline std::int64_t ceilDiv(std::int64_t n, std::int64_t d) { return -floorDiv(-n, d); }
 
+// Lines with fewer major steps than this take the loop without a running remainder.
+constexpr std::int64_t kShortLine = 4096;
+
 // Bresenham between two pixels whose coordinates are within a few million.
 void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
                  std::uint32_t value) {
@@ -399,9 +402,29 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
     const std::ptrdiff_t majorStride = xMajor ? 1 : r.width;
     const std::ptrdiff_t minorStride = xMajor ? sv * static_cast<std::ptrdiff_t>(r.width) : sv;
     const std::int64_t twoK = 2 * k;
-    for (std::int64_t count = iLast - iFirst + 1;;) {
+    const std::int64_t count = iLast - iFirst + 1;
+    if (n < kShortLine) {
+        // Each step on its own, without the chain of the running remainder:
+        // m(i) - m(iFirst) = floor((rest + 2 k (i - iFirst)) / 2n), by a
+        // multiplication with the rounded-up reciprocal of 2n. The numerator N
+        // stays below 2^25 and 2n at most 2^13, so with M = ceil(2^39 / 2n)
+        // N * M / 2^39 exceeds N / 2n by less than 1 / 2n and cannot reach the
+        // next whole number: the floor is exact, and N * M fits 64 bits.
+        const std::uint64_t twoNu = static_cast<std::uint64_t>(twoN);
+        const std::uint64_t reciprocal = ((std::uint64_t{1} << 39) + twoNu - 1) / twoNu;
+        std::uint64_t num = static_cast<std::uint64_t>(rest);
+        std::ptrdiff_t along = 0;
+        for (std::int64_t step = 0; step < count; ++step) {
+            const auto minor = static_cast<std::ptrdiff_t>((num * reciprocal) >> 39);
+            p[along + minor * minorStride] = value;
+            num += static_cast<std::uint64_t>(twoK);
+            along += majorStride;
+        }
+        return;
+    }
+    for (std::int64_t left = count;;) {
         *p = value;
-        if (--count == 0) break;
+        if (--left == 0) break;
         p += majorStride;
         rest += twoK;
         // Without a branch: whether the minor step comes is as good as random.
@@ -472,7 +495,9 @@ void Surface::cls() { std::fill(pixels_.begin(), pixels_.end(), toPixel(backColo
 
 void Surface::line(float x1f, float y1f, float x2f, float y2f, Colour c) {
     double x1 = x1f, y1 = y1f, x2 = x2f, y2 = y2f;
-    if (!allFinite({x1, y1, x2, y2})) return;
+    // The sum of four finite floats is finite in double; an infinity or a NaN
+    // among them makes it infinite or NaN. One test instead of four.
+    if (!std::isfinite((x1 + y1) + (x2 + y2))) return;
     const double far = std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)});
     if (far > kExactLineLimit) {
         // Pixel p covers [p - 1/2, p + 1/2): the raster spans [-1/2, size - 1/2).
@@ -566,9 +591,13 @@ void Surface::arc(float x, float y, float radius, float start, float end, float 
     double a, b;
     if (!allFinite({cx, cy, start, end}) || !halfAxes(radius, aspect, a, b)) return;
     ArcSweep sweep;
-    sweep.start = std::fmod(std::fabs(static_cast<double>(start)), kTwoPi);
-    sweep.end = std::fmod(std::fabs(static_cast<double>(end)), kTwoPi);
-    sweep.partial = sweep.start != sweep.end;
+    // Equal angles reduce to equal angles: the whole outline, without the two
+    // library remainders (mode 8 draws one such arc a pixel).
+    if (start != end) {
+        sweep.start = std::fmod(std::fabs(static_cast<double>(start)), kTwoPi);
+        sweep.end = std::fmod(std::fabs(static_cast<double>(end)), kTwoPi);
+        sweep.partial = sweep.start != sweep.end;
+    }
     const EllipseJob job{{pixels_.data(), width_, height_}, cx, cy, a + 0.5, b + 0.5, (a + 0.5) / (b + 0.5), Fill::None, toPixel(c), 0, sweep};
     job.draw();
 }
