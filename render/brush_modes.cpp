@@ -11,14 +11,6 @@ namespace {
 
 float f(double v) { return static_cast<float>(v); }  // positions go to the surface in single precision
 
-// One walk step, Int(Rnd * w - h), in whole numbers: Rnd is k / 2^24, so
-// Rnd * w - h is exactly (k * w - h * 2^24) / 2^24 and its floor is
-// floor(k * w / 2^24) - h - the same number without a round trip through
-// single and double precision.
-inline double walkStep(RandomGenerator& g, int w, int h) {
-    return static_cast<double>(static_cast<int>((g.nextBits() * static_cast<std::uint32_t>(w)) >> 24) - h);
-}
-
 // Random walk of modes 9, 10 and 11: 20 whole steps from the anchor, x drawn
 // before y. Modes 10 and 11 mark a position only where the picture is still black.
 void randomWalk(int mode, PictureState& s, const PixelMark& m, Surface& pic, RandomGenerator& rng) {
@@ -34,14 +26,14 @@ void randomWalk(int mode, PictureState& s, const PixelMark& m, Surface& pic, Ran
         std::uint32_t* pixels = pic.pixels();
         const std::uint32_t value = Surface::toPixel(m.colour);
         for (int n = 1; n <= 20; ++n) {
-            px += walkStep(g, w, h);
-            py += walkStep(g, w, h);
+            px += walkStep(g.nextBits(), w, h);
+            py += walkStep(g.nextBits(), w, h);
             if (const std::ptrdiff_t k = pic.indexOf(f(px), f(py)); k >= 0) pixels[k] = value;  // PSet
         }
     } else {
         for (int n = 1; n <= 20; ++n) {
-            px += walkStep(g, w, h);
-            py += walkStep(g, w, h);
+            px += walkStep(g.nextBits(), w, h);
+            py += walkStep(g.nextBits(), w, h);
             if (pic.point(f(px), f(py)) == 0) pic.circle(f(px), f(py), 1, m.colour);
         }
     }
