@@ -65,12 +65,13 @@ struct Outcome {
 };
 
 // One picture, painted as the first after start-up, written to `path`.
-QString paintOne(const QString& name, const QString& path) {
+QString paintOne(const QString& name, const QString& path, bool fieldAhead) {
     RandomGenerator rng;
     SystemClock clock;
     QuietServices services;
     services.names << name;
     PainterSession session(rng, clock, services, QString());
+    session.platform().fieldAhead = fieldAhead;
     setStartupValues(session.state());
     session.ponovi();
     QString error;
@@ -101,7 +102,7 @@ BatchResult paintNameList(const QList<NameLine>& names, const BatchOptions& opti
     auto work = [&] {
         for (std::size_t k = nextJob++; k < jobs.size(); k = nextJob++) {
             const Job& job = jobs[k];
-            Outcome o{job.line, job.file, paintOne(job.line.name, job.file)};
+            Outcome o{job.line, job.file, paintOne(job.line.name, job.file, options.fieldAhead)};
             std::lock_guard lock(mutex);
             outcomes.push_back(std::move(o));
             finished.notify_one();

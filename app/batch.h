@@ -34,6 +34,9 @@ struct BatchOptions {
     QString outputDir;
     QString extension = QStringLiteral("bmp");  // "bmp" or "png"
     int workers = 1;
+    // Each picture's field arithmetic ahead on a second thread; off by
+    // default, as the workers already keep every core busy.
+    bool fieldAhead = false;
     // Called on the calling thread after each name, in completion order.
     std::function<void(int done, int total, const QString& file)> progress;
 };
