@@ -1,6 +1,8 @@
 // The field arithmetic run ahead on a second thread must change nothing: not
 // a pixel, not a random draw, not what a command between rows finds in the
 // picture state.
+#include "render/field_ahead.h"
+#include "render/paint_field.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +98,48 @@ TEST(FieldAhead, StoppingInTheMiddleStopsTheWorker) {
     session.formLoad();
     EXPECT_TRUE(session.quitRequested());
     EXPECT_EQ(services.rows, 31);
+}
+
+// Provoked: a small scan whose moving centre stays on the left edge's world
+// x (r0 = 0, world x 0 at column 0), so the slope's division fails at the
+// first position of every row and fi - and formula 13's ba = r / fi - keeps
+// the last position of the row before. The rows from the worker must carry
+// that across every row boundary, value for value, as the scan in one thread.
+TEST(FieldAhead, AFailureAtARowsFirstPositionKeepsThePreviousRowsValue) {
+    PictureState s;
+    s.sir = 20, s.vis = 6;
+    s.polx = 0, s.poly = 3, s.dx = 1, s.dy = 1;
+    s.r0 = 0, s.fi0 = 0.5, s.korakfi1 = 0.00002;
+    s.tip1 = 13, s.tip2 = 1, s.tip3 = 3;
+    s.fak1 = 11, s.fak2 = 12, s.fak3 = 13;
+    s.fi = 0.25;  // what the first failure keeps
+    FieldAhead ahead(s, columnSines(s), s.vis, s.sir);
+
+    PictureState one = s;
+    const std::vector<double> sinX = columnSines(one);
+    PixelTrig t;
+    int failures = 0;
+    for (int row = 0; row <= one.vis; ++row) {
+        const FieldValues* values = ahead.row(row);
+        one.j = row;
+        t.sinY = xm::sin(worldY(one, one.j));
+        t.cosY = xm::cos(worldY(one, one.j));
+        for (int column = 0; column <= one.sir; ++column) {
+            one.i = column;
+            t.sinX = sinX[column];
+            const double fiBefore = one.fi;
+            FieldArithmetic(one, t);
+            if (column == 0 && one.fi == fiBefore) ++failures;
+            if (one.barva < 1) one.barva = 1;
+            if (one.barva > 675) one.barva = 675;
+            const FieldValues& v = values[column];
+            const std::array<double, 11> got{v.x, v.y, v.fi1, v.fit, v.r, v.fi, v.ba, v.re, v.gr, v.bl, v.barva};
+            const std::array<double, 11> want{one.x, one.y, one.fi1, one.fit, one.r, one.fi,
+                                              one.ba, one.re, one.gr, one.bl, one.barva};
+            ASSERT_EQ(got, want) << "row " << row << ", column " << column;
+        }
+    }
+    EXPECT_EQ(failures, s.vis + 1) << "the slope must fail at the first position of every row";
 }
 
 }  // namespace
