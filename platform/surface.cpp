@@ -422,14 +422,18 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
         // next whole number: the floor is exact, and N * M fits 64 bits.
         const std::uint64_t twoNu = static_cast<std::uint64_t>(twoN);
         const std::uint64_t reciprocal = ((std::uint64_t{1} << 39) + twoNu - 1) / twoNu;
-        std::uint64_t num = static_cast<std::uint64_t>(rest);
-        std::ptrdiff_t along = 0;
-        for (std::int64_t step = 0; step < count; ++step) {
-            const auto minor = static_cast<std::ptrdiff_t>((num * reciprocal) >> 39);
-            p[along + minor * minorStride] = value;
-            num += static_cast<std::uint64_t>(twoK);
-            along += majorStride;
+        const std::uint64_t num0 = static_cast<std::uint64_t>(rest), dNum = static_cast<std::uint64_t>(twoK);
+        const auto at = [&](std::int64_t step) {
+            const std::uint64_t num = num0 + static_cast<std::uint64_t>(step) * dNum;
+            return step * majorStride + static_cast<std::ptrdiff_t>((num * reciprocal) >> 39) * minorStride;
+        };
+        // Two steps an iteration: the steps are independent, so they overlap.
+        std::int64_t step = 0;
+        for (; step + 1 < count; step += 2) {
+            p[at(step)] = value;
+            p[at(step + 1)] = value;
         }
+        if (step < count) p[at(step)] = value;
         return;
     }
     for (std::int64_t left = count;;) {
