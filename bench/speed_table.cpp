@@ -46,18 +46,23 @@ double medianOf(int repeats, const std::function<double()>& once) {
     return median(times);
 }
 
-// One whole picture without a window, as the first after start-up; with the
-// field arithmetic ahead on a second thread, or all on one.
-double headlessPictureMs(const char* name, bool fieldAhead = true) {
+// A session without a window whose prompt answers `name`.
+struct HeadlessSession {
+    explicit HeadlessSession(const char* name) { services.names << QString::fromLatin1(name); }
     QTemporaryDir dir;
     RandomGenerator rng;
     FixedClock clock{"01-01-2011", "00:00:00"};
     QuietServices services;
-    services.names << QString::fromLatin1(name);
-    PainterSession session(rng, clock, services, dir.path());
-    session.platform().fieldAhead = fieldAhead;
+    PainterSession session{rng, clock, services, dir.path()};
+};
+
+// One whole picture without a window, as the first after start-up; with the
+// field arithmetic ahead on a second thread, or all on one.
+double headlessPictureMs(const char* name, bool fieldAhead = true) {
+    HeadlessSession h(name);
+    h.session.platform().fieldAhead = fieldAhead;
     const auto start = std::chrono::steady_clock::now();
-    session.formLoad();
+    h.session.formLoad();
     return msSince(start);
 }
 
@@ -112,31 +117,17 @@ double batchRate(int names, int workers, bool fieldAhead) {
 }  // namespace
 
 double fieldArithmeticMs(const char* name) {
-    QTemporaryDir dir;
-    RandomGenerator rng;
-    FixedClock clock{"01-01-2011", "00:00:00"};
-    QuietServices services;
-    services.names << QString::fromLatin1(name);
-    PainterSession session(rng, clock, services, dir.path());
-    PictureState& s = session.state();
+    HeadlessSession h(name);
+    PictureState& s = h.session.state();
     setStartupValues(s);
-    AskName(s, session.platform());
-    BuildColorTable(s, rng);
-    PickParameters(s, session.platform());
+    AskName(s, h.session.platform());
+    BuildColorTable(s, h.rng);
+    PickParameters(s, h.session.platform());
     const std::vector<double> sinX = columnSines(s);
     const auto start = std::chrono::steady_clock::now();
     s.fi1 = 0;
     PixelTrig t;
-    for (int row = 0; row <= s.vis; ++row) {
-        s.j = row;
-        t.sinY = xm::sin(worldY(s, s.j));
-        t.cosY = xm::cos(worldY(s, s.j));
-        for (int column = 0; column <= s.sir; ++column) {
-            s.i = column;
-            t.sinX = sinX[column];
-            FieldArithmetic(s, t);
-        }
-    }
+    for (int row = 0; row <= s.vis; ++row) fieldRow(s, t, sinX, row, s.sir, [](int) {});
     const double ms = msSince(start);
     volatile double keep = s.barva;  // the scan's result is used
     (void)keep;

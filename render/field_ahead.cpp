@@ -29,19 +29,13 @@ void FieldAhead::work() {
         for (int seen = consumed_.load(); seen < row - kRowsAhead; seen = consumed_.load()) consumed_.wait(seen);
         if (stop_.load()) return;
         FieldValues* out = slot(row);
-        s.j = row;
-        t.sinY = xm::sin(worldY(s, s.j));
-        t.cosY = xm::cos(worldY(s, s.j));
-        for (int column = 0; column <= lastColumn_; ++column) {
-            s.i = column;
-            t.sinX = sinX_[column];
-            FieldArithmetic(s, t);
+        fieldRow(s, t, sinX_, row, lastColumn_, [&](int column) {
             // The clamp the mark step applies in place, so that the worker's
             // state is what one thread's would be (a failed colour recipe keeps it).
             if (s.barva < 1) s.barva = 1;
             if (s.barva > 675) s.barva = 675;
             out[column] = {s.x, s.y, s.fi1, s.fit, s.r, s.fi, s.ba, s.re, s.gr, s.bl, s.barva, t};
-        }
+        });
         done_.store(row);
         done_.notify_all();
     }

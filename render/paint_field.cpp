@@ -76,15 +76,7 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
             }
             continue;
         }
-        s.j = row;
-        t.sinY = xm::sin(worldY(s, s.j));
-        t.cosY = xm::cos(worldY(s, s.j));
-        for (int column = 0; column <= lastColumn; ++column) {
-            s.i = column;
-            t.sinX = sinX[column];
-            FieldArithmetic(s, t);
-            PaintPixel(s, p.picture1, p.rng, t);
-        }
+        fieldRow(s, t, sinX, row, lastColumn, [&](int) { PaintPixel(s, p.picture1, p.rng, t); });
     }
     return true;
 }
