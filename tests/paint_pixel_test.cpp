@@ -193,7 +193,7 @@ TEST(BrushModes, StrokeOffsetsSurviveZeroAngle) {
 // every one of the 2^24 values a draw can take, for both walks, against
 // Int(Rnd * w - h) computed the long way, through single and double precision.
 TEST(WalkStep, EveryDrawGivesTheFloorOfItsScaledValue) {
-    for (const auto [w, h] : {std::pair{5, 2}, std::pair{9, 4}}) {
+    for (const auto& [w, h] : {std::pair{5, 2}, std::pair{9, 4}}) {
         for (std::uint32_t k = 0; k < (1u << 24); ++k) {
             const float rnd = static_cast<float>(k) * 0x1p-24f;
             const double longWay = std::floor(static_cast<double>(rnd) * w - h);
