@@ -105,7 +105,7 @@ struct Painted {
 
 // One picture, painted as the first after start-up, written to `path`.
 Painted paintOne(const QString& name, const QString& path, const BatchOptions& options) {
-    FirstPicture picture(name, options.year);
+    FirstPicture picture(name, {.year = options.year, .fieldAhead = options.fieldAhead});
     const SaveOutcome saved = savePicture(picture.surface(), path, options.extension.toLatin1(),
                                           options.noClobber ? SaveMode::NoReplace : SaveMode::Replace);
     return {saved.ok ? QString() : saved.error, static_cast<int>(picture.state().nac)};

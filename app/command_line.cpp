@@ -190,7 +190,7 @@ int runSingle(const CommandLineRequest& request)
                                   ? (request.format.isEmpty() ? QByteArrayLiteral("bmp") : request.format.toLatin1())
                                   : outputFormat(request.output, request.format).format;
 
-    FirstPicture picture(request.name, request.year);
+    FirstPicture picture(request.name, {.year = request.year});
     const Surface& surface = picture.surface();
     if (toStdout) {
         const QByteArray bytes = encodePicture(surface, format);

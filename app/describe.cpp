@@ -6,7 +6,7 @@ namespace painter {
 
 QJsonObject describeName(const QString& name) {
     PictureFacts facts;
-    FirstPicture picture(name, 2011, &facts);
+    FirstPicture picture(name, {.facts = &facts});
     const PictureState& s = picture.state();
     return QJsonObject{
         {"name", s.t},

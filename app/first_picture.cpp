@@ -2,11 +2,12 @@
 
 namespace painter {
 
-FirstPicture::FirstPicture(const QString& name, int year, PictureFacts* facts) {
+FirstPicture::FirstPicture(const QString& name, const FirstPictureOptions& options) {
     services_.names << name;
-    session_.platform().facts = facts;
+    session_.platform().facts = options.facts;
+    session_.platform().fieldAhead = options.fieldAhead;
     setStartupValues(session_.state());
-    session_.state().leto = year;
+    session_.state().leto = options.year;
     session_.ponovi();
 }
 

@@ -13,12 +13,18 @@
 
 namespace painter {
 
+struct FirstPictureOptions {
+    int year = 2011;                 // the year the greeting wishes luck in
+    PictureFacts* facts = nullptr;   // when set, what the picture decided is recorded there
+    // The field arithmetic ahead on a second thread: worth it for one picture,
+    // not where other pictures already keep every core busy.
+    bool fieldAhead = true;
+};
+
 class FirstPicture {
 public:
-    // Paints `name`, which must be acceptable (see nameRejection), with the
-    // greeting wishing luck in `year`. With `facts`, what the picture decided
-    // is recorded there.
-    explicit FirstPicture(const QString& name, int year = 2011, PictureFacts* facts = nullptr);
+    // Paints `name`, which must be acceptable (see nameRejection).
+    explicit FirstPicture(const QString& name, const FirstPictureOptions& options = {});
 
     const Surface& surface() { return session_.picture1(); }
     const PictureState& state() { return session_.state(); }

@@ -253,7 +253,7 @@ PaintServices poolServices(WorkerPool& pool) {
     PaintServices services;
     services.picture = [&pool](const QString& name, const QString& format) -> std::optional<EncodedPicture> {
         auto painted = pool.trySubmit([name, format] {
-            FirstPicture picture(name);
+            FirstPicture picture(name, {.fieldAhead = false});  // the painting threads keep every core busy
             return encodeForWeb(picture.surface(), format);
         });
         if (!painted) return std::nullopt;
