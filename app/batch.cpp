@@ -1,7 +1,9 @@
 #include "app/batch.h"
 
+#include "app/name_pictures.h"
 #include "app/picture_cycle.h"
 #include "output/picture_file.h"
+#include "output/upscale.h"
 #include "params/name_entry.h"
 #include "platform/surface_text.h"
 
@@ -65,16 +67,10 @@ struct Outcome {
 };
 
 // One picture, painted as the first after start-up, written to `path`.
-QString paintOne(const QString& name, const QString& path) {
-    RandomGenerator rng;
-    SystemClock clock;
-    QuietServices services;
-    services.names << name;
-    PainterSession session(rng, clock, services, QString());
-    setStartupValues(session.state());
-    session.ponovi();
+QString paintOne(const QString& name, const QString& path, int scale) {
+    const QImage picture = paintNamePicture(name);
     QString error;
-    if (!writePictureFile(session.picture1(), path, &error)) return error;
+    if (!writeImageFile(scale > 1 ? upscaleImage(picture, scale) : picture, path, &error)) return error;
     return {};
 }
 
@@ -101,7 +97,7 @@ BatchResult paintNameList(const QList<NameLine>& names, const BatchOptions& opti
     auto work = [&] {
         for (std::size_t k = nextJob++; k < jobs.size(); k = nextJob++) {
             const Job& job = jobs[k];
-            Outcome o{job.line, job.file, paintOne(job.line.name, job.file)};
+            Outcome o{job.line, job.file, paintOne(job.line.name, job.file, options.scale)};
             std::lock_guard lock(mutex);
             outcomes.push_back(std::move(o));
             finished.notify_one();

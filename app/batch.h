@@ -34,6 +34,7 @@ struct BatchOptions {
     QString outputDir;
     QString extension = QStringLiteral("bmp");  // "bmp" or "png"
     int workers = 1;
+    int scale = 1;  // each pixel written as a scale x scale block
     // Called on the calling thread after each name, in completion order.
     std::function<void(int done, int total, const QString& file)> progress;
 };
