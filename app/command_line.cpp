@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/batch.h"
+#include "app/card_commands.h"
 #include "app/describe.h"
 #include "app/form1.h"
 #include "app/picture_cycle.h"
@@ -138,6 +139,7 @@ int runBatch(const CommandLineRequest& request)
     options.outputDir = request.outputDir;
     options.extension = request.format;
     options.workers = request.jobs > 0 ? request.jobs : QThread::idealThreadCount();
+    options.scale = request.scale;
     const bool terminal = isatty(fileno(stderr));
     options.progress = [terminal](int done, int total, const QString& file) {
         const QString line = QStringLiteral("[%1/%2] %3").arg(done, QString::number(total).size()).arg(total)
@@ -218,7 +220,25 @@ CommandLine::CommandLine()
       describeOption_(QStringLiteral("describe"),
                       QStringLiteral("With --name: print as JSON what the name decides (seed, formulas, "
                                      "brush mode, random draws, ornament triangle).\n"
-                                     "Example: --name \"ana novak\" --describe"))
+                                     "Example: --name \"ana novak\" --describe")),
+      pageOption_(QStringLiteral("page"),
+                  QStringLiteral("With a .pdf output: the paper, a6 (default), a5, a4 or letter.\n"
+                                 "Example: --name \"ana novak\" --output ana.pdf --page a5"),
+                  QStringLiteral("paper"), QStringLiteral("a6")),
+      cardsPerPageOption_(QStringLiteral("cards-per-page"),
+                          QStringLiteral("With a .pdf output: 1 (default), 2 or 4 cards on a page, "
+                                         "with cut marks between them.\n"
+                                         "Example: --names razred.txt --output razred.pdf --page a4 --cards-per-page 4"),
+                          QStringLiteral("n"), QStringLiteral("1")),
+      sheetOption_(QStringLiteral("sheet"),
+                   QStringLiteral("With --names: a contact sheet of every picture with its name, "
+                                  ".png, .bmp or .pdf.\n"
+                                  "Example: --names razred.txt --sheet razred.png"),
+                   QStringLiteral("file")),
+      scaleOption_(QStringLiteral("scale"),
+                   QStringLiteral("For .bmp and .png pictures: each pixel as an n x n block (1-8).\n"
+                                  "Example: --name \"ana novak\" --output ana.png --scale 4"),
+                   QStringLiteral("n"))
 {
     parser_.setApplicationDescription(
         QStringLiteral("Paints a greeting picture from a first and last name.\n"
@@ -228,7 +248,8 @@ CommandLine::CommandLine()
                        "  painter --name \"ana novak\" --output ana.png\n"
                        "  painter --name \"ana novak\"\n"
                        "  painter --names razred.txt --output-dir voscilnice --format png\n"
-                       "  painter --name \"ana novak\" --describe"));
+                       "  painter --name \"ana novak\" --describe\n"
+                       "  painter --names razred.txt --output razred.pdf --page a4 --cards-per-page 4"));
     // Qt's own options are single-dash words (-platform, -style); reading them
     // as long options keeps them whole.
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -240,6 +261,10 @@ CommandLine::CommandLine()
     parser_.addOption(formatOption_);
     parser_.addOption(jobsOption_);
     parser_.addOption(describeOption_);
+    parser_.addOption(pageOption_);
+    parser_.addOption(cardsPerPageOption_);
+    parser_.addOption(sheetOption_);
+    parser_.addOption(scaleOption_);
     for (const char* name : kQtOptionsWithValue)
         hideOption(parser_, QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
     for (const char* name : kQtFlags)
@@ -278,7 +303,8 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
     const bool outputDir = parser_.isSet(outputDirOption_);
     const bool describe = parser_.isSet(describeOption_);
     const bool batchOnly = parser_.isSet(formatOption_) || parser_.isSet(jobsOption_);
-    if (output && !name)
+    const bool sheet = parser_.isSet(sheetOption_);
+    if (output && !name && !names)
         return invalid(QStringLiteral("--output needs --name <name> to paint"));
     if (describe && !name)
         return invalid(QStringLiteral("--describe needs --name <name> to describe"));
@@ -286,9 +312,12 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
         return invalid(QStringLiteral("--describe paints no file: leave out --output"));
     if (names && name)
         return invalid(QStringLiteral("--name and --names exclude each other"));
-    if (names != outputDir)
-        return invalid(names ? QStringLiteral("--names needs --output-dir <dir> for the pictures")
-                             : QStringLiteral("--output-dir needs --names <file> to paint"));
+    if (names && !outputDir && !output && !sheet)
+        return invalid(QStringLiteral("--names needs --output-dir <dir> for the pictures"));
+    if (outputDir && !names)
+        return invalid(QStringLiteral("--output-dir needs --names <file> to paint"));
+    if (sheet && !names)
+        return invalid(QStringLiteral("--sheet goes with --names"));
     if (batchOnly && !names)
         return invalid(QStringLiteral("--format and --jobs go with --names"));
 
@@ -303,11 +332,14 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
         request.kind = CommandLineRequest::Kind::Batch;
         request.namesFile = parser_.value(namesOption_);
         request.outputDir = parser_.value(outputDirOption_);
+        request.output = parser_.value(outputOption_);
+        request.sheet = parser_.value(sheetOption_);
         if (request.namesFile.isEmpty()) return invalid(QStringLiteral("--names needs a file name (or -)"));
-        if (request.outputDir.isEmpty()) return invalid(QStringLiteral("--output-dir needs a folder name"));
+        if (outputDir && request.outputDir.isEmpty()) return invalid(QStringLiteral("--output-dir needs a folder name"));
         request.format = parser_.value(formatOption_).toLower();
-        if (request.format != QLatin1String("bmp") && request.format != QLatin1String("png"))
-            return invalid(QStringLiteral("--format is bmp or png, not '%1'").arg(parser_.value(formatOption_)));
+        if (request.format != QLatin1String("bmp") && request.format != QLatin1String("png") &&
+            request.format != QLatin1String("pdf"))
+            return invalid(QStringLiteral("--format is bmp, png or pdf, not '%1'").arg(parser_.value(formatOption_)));
         if (parser_.isSet(jobsOption_)) {
             bool ok = false;
             request.jobs = parser_.value(jobsOption_).toInt(&ok);
@@ -315,7 +347,53 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
                 return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
         }
     }
+    if (const QString why = parsePrintOptions(request); !why.isEmpty())
+        return invalid(why);
     return request;
+}
+
+// --page, --cards-per-page, --sheet and --scale: what they go with and their values.
+QString CommandLine::parsePrintOptions(CommandLineRequest& request) const
+{
+    using Kind = CommandLineRequest::Kind;
+    const auto pdfPath = [](const QString& path) {
+        return QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    };
+    const bool batch = request.kind == Kind::Batch, single = request.kind == Kind::Single;
+    const bool pdf = (single && pdfPath(request.output)) ||
+                     (batch && (!request.output.isEmpty() || request.format == QLatin1String("pdf")));
+    const bool pictures = (single && !request.output.isEmpty() && !pdf) ||
+                          (batch && !request.outputDir.isEmpty() && request.format != QLatin1String("pdf"));
+    if (batch && !request.output.isEmpty()) {
+        if (!pdfPath(request.output))
+            return QStringLiteral("with --names, --output is one PDF of every card: a .pdf file, not '%1'")
+                .arg(request.output);
+        if (!request.outputDir.isEmpty())
+            return QStringLiteral("--output and --output-dir exclude each other with --names");
+    }
+    if (parser_.isSet(pageOption_) || parser_.isSet(cardsPerPageOption_)) {
+        if (!pdf) return QStringLiteral("--page and --cards-per-page go with a .pdf --output or --format pdf");
+        const auto paper = paperFromName(parser_.value(pageOption_));
+        if (!paper) return QStringLiteral("--page is a6, a5, a4 or letter, not '%1'").arg(parser_.value(pageOption_));
+        request.layout.paper = *paper;
+        const QString cards = parser_.value(cardsPerPageOption_);
+        if (cards != QLatin1String("1") && cards != QLatin1String("2") && cards != QLatin1String("4"))
+            return QStringLiteral("--cards-per-page is 1, 2 or 4, not '%1'").arg(cards);
+        request.layout.cardsPerPage = cards.toInt();
+    }
+    if (!request.sheet.isEmpty() || parser_.isSet(sheetOption_)) {
+        const QString suffix = QFileInfo(request.sheet).suffix().toLower();
+        if (suffix != QLatin1String("png") && suffix != QLatin1String("bmp") && suffix != QLatin1String("pdf"))
+            return QStringLiteral("--sheet is a .png, .bmp or .pdf file, not '%1'").arg(request.sheet);
+    }
+    if (parser_.isSet(scaleOption_)) {
+        if (!pictures) return QStringLiteral("--scale goes with .bmp or .png pictures (--output or --output-dir)");
+        bool ok = false;
+        request.scale = parser_.value(scaleOption_).toInt(&ok);
+        if (!ok || request.scale < 1 || request.scale > 8)
+            return QStringLiteral("--scale takes a whole number from 1 to 8, not '%1'").arg(parser_.value(scaleOption_));
+    }
+    return {};
 }
 
 int runPainter(int argc, char** argv)
@@ -357,11 +435,11 @@ int runPainter(int argc, char** argv)
               << "Try '" << QCoreApplication::applicationName() << " --help'." << Qt::endl;
         return kExitUsage;
     case CommandLineRequest::Kind::Single:
-        return runSingle(request);
+        return wantsCardOutput(request) ? runCardSingle(request) : runSingle(request);
     case CommandLineRequest::Kind::Describe:
         return runDescribe(request);
     case CommandLineRequest::Kind::Batch:
-        return runBatch(request);
+        return wantsCardOutput(request) ? runCardBatch(request) : runBatch(request);
     case CommandLineRequest::Kind::Window:
         if (auto* widgets = qobject_cast<QApplication*>(app.get()))
             return runWindow(request, *widgets);

@@ -6,6 +6,8 @@
 // give it a Kind and the fields it needs in CommandLineRequest, recognise it
 // in CommandLine::parse, and run it from runPainter in command_line.cpp.
 
+#include "output/card_layout.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
@@ -39,6 +41,11 @@ struct CommandLineRequest {
     QString outputDir;  // Batch
     QString format = QStringLiteral("bmp");  // Batch: "bmp" or "png"
     int jobs = 0;       // Batch: workers; 0 = one per core
+    // Printable outputs: a .pdf --output (Single: the card; Batch: one
+    // document of every card), --format pdf, the contact sheet, enlarging.
+    CardLayout layout;  // --page, --cards-per-page
+    QString sheet;      // Batch: the contact sheet file
+    int scale = 1;      // .bmp/.png pictures: each pixel as a scale x scale block
     QString error;   // Invalid
 
     // The window needs a display; every other kind runs without one.
@@ -56,6 +63,10 @@ public:
     QString helpText() const { return parser_.helpText(); }
 
 private:
+    // Reads the printing options into `request`; returns why they cannot be
+    // used, or nothing.
+    QString parsePrintOptions(CommandLineRequest& request) const;
+
     QCommandLineParser parser_;
     QCommandLineOption helpOption_;
     QCommandLineOption versionOption_;
@@ -67,6 +78,10 @@ private:
     QCommandLineOption formatOption_;
     QCommandLineOption jobsOption_;
     QCommandLineOption describeOption_;
+    QCommandLineOption pageOption_;
+    QCommandLineOption cardsPerPageOption_;
+    QCommandLineOption sheetOption_;
+    QCommandLineOption scaleOption_;
 };
 
 // Runs the program as its arguments ask and returns the exit status.

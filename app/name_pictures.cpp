@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
-#include <vector>
 
 namespace painter {
 
@@ -25,26 +24,27 @@ QImage paintNamePicture(const QString& name) {
     return surfaceImage(session.picture1());
 }
 
-void paintNamePictures(const QStringList& names, int workers,
-                       const std::function<void(int index, const QImage& picture)>& take) {
+NamePictures::NamePictures(QStringList names, int workers) : names_(std::move(names)), workers_(std::max(1, workers)) {}
+
+QImage NamePictures::take(int index) {
+    if (index < 0 || index >= count()) return {};
+    if (index < first_ || index >= first_ + static_cast<int>(pictures_.size())) paintRound(index);
+    return std::exchange(pictures_[static_cast<std::size_t>(index - first_)], QImage());
+}
+
+void NamePictures::paintRound(int first) {
     captionFont(12);  // the font database is set up once, before any worker uses it
-    const int total = static_cast<int>(names.size());
-    const int threads = std::max(1, workers);
-    // A round of a few pictures per worker, painted together, then handed
-    // over in order: memory stays bounded and the order is the list's.
-    const int round = threads * 2;
-    for (int first = 0; first < total; first += round) {
-        const int count = std::min(round, total - first);
-        std::vector<QImage> pictures(static_cast<std::size_t>(count));
-        std::atomic<int> next{0};
-        auto work = [&] {
-            for (int k = next++; k < count; k = next++) pictures[static_cast<std::size_t>(k)] = paintNamePicture(names[first + k]);
-        };
-        std::vector<std::thread> pool;
-        for (int w = 0; w < std::min(threads, count); ++w) pool.emplace_back(work);
-        for (auto& t : pool) t.join();
-        for (int k = 0; k < count; ++k) take(first + k, pictures[static_cast<std::size_t>(k)]);
-    }
+    const int round = std::min(workers_ * 2, count() - first);
+    first_ = first;
+    pictures_.assign(static_cast<std::size_t>(round), QImage());
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int k = next++; k < round; k = next++)
+            pictures_[static_cast<std::size_t>(k)] = paintNamePicture(names_[first + k]);
+    };
+    std::vector<std::thread> pool;
+    for (int w = 0; w < std::min(workers_, round); ++w) pool.emplace_back(work);
+    for (auto& t : pool) t.join();
 }
 
 }  // namespace painter

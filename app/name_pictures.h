@@ -1,23 +1,36 @@
 #pragma once
 // The pictures of a list of names, painted on several cores and handed over in
-// the list's order, for outputs that need them together (one PDF of every
-// card, a contact sheet).
+// the list's order, for outputs that need them one after another (one PDF of
+// every card, a contact sheet).
 
 #include <QImage>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
+#include <vector>
 
 namespace painter {
 
 // The picture a name paints as the first picture after start-up.
 QImage paintNamePicture(const QString& name);
 
-// Paints every name with up to `workers` at once and calls `take` for each
-// picture in the order of `names`, on the calling thread. Only a few pictures
-// are held at a time, however long the list.
-void paintNamePictures(const QStringList& names, int workers,
-                       const std::function<void(int index, const QImage& picture)>& take);
+// Paints ahead a few pictures per worker at a time, so only those are held,
+// however long the list.
+class NamePictures {
+public:
+    NamePictures(QStringList names, int workers);
+
+    int count() const { return static_cast<int>(names_.size()); }
+    // The picture of names[index]; indexes are taken in order, each once.
+    QImage take(int index);
+
+private:
+    void paintRound(int first);
+
+    QStringList names_;
+    int workers_;
+    int first_ = 0;  // index of pictures_[0]
+    std::vector<QImage> pictures_;
+};
 
 }  // namespace painter

@@ -45,6 +45,8 @@ QImage areaAverage(const QImage& picture, int factor) {
     return small;
 }
 
+QImage sheetThumbnail(const QImage& picture) { return areaAverage(picture, kThumbnailFactor); }
+
 QImage contactSheet(const QList<SheetEntry>& entries) {
     const SheetGrid grid = sheetGrid(static_cast<int>(entries.size()));
     const int thumbW = 700 / kThumbnailFactor, thumbH = 525 / kThumbnailFactor;
@@ -59,7 +61,7 @@ QImage contactSheet(const QList<SheetEntry>& entries) {
     for (int k = 0; k < entries.size(); ++k) {
         const int x = (k % grid.columns) * cellW + kSheetPadding;
         const int y = (k / grid.columns) * cellH + kSheetPadding;
-        painter.drawImage(QPoint(x, y), areaAverage(entries[k].picture, kThumbnailFactor));
+        painter.drawImage(QPoint(x, y), entries[k].thumbnail);
         const QRect label(x, y + thumbH, thumbW, kSheetLabel);
         painter.drawText(label, Qt::AlignHCenter | Qt::AlignVCenter,
                          metrics.elidedText(entries[k].name, Qt::ElideRight, thumbW));

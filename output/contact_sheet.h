@@ -28,8 +28,11 @@ QImage areaAverage(const QImage& picture, int factor);
 
 struct SheetEntry {
     QString name;
-    QImage picture;
+    QImage thumbnail;  // sheetThumbnail of the picture
 };
+
+// A picture's thumbnail on the sheet: areaAverage by kThumbnailFactor.
+QImage sheetThumbnail(const QImage& picture);
 
 // Layout of one sheet cell, in pixels.
 inline constexpr int kSheetPadding = 10;  // around each thumbnail
