@@ -29,11 +29,14 @@ constexpr double kCutMarkWidthMm = 0.2;
 
 }  // namespace
 
+QPageLayout cardPageLayout(const CardLayout& layout) {
+    return QPageLayout(QPageSize(pageSizeId(layout.paper)),
+                       pageGeometry(layout).landscape() ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
 bool paintCards(QPagedPaintDevice& device, const CardLayout& layout, int count, const CardPicture& picture) {
-    const bool landscape = pageGeometry(layout).landscape();
-    device.setPageLayout(QPageLayout(QPageSize(pageSizeId(layout.paper)),
-                                     landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+    device.setPageLayout(cardPageLayout(layout));
     const PageGeometry page =
         pageGeometry(layout, QSizeF(700, 525), device.pageLayout().fullRect(QPageLayout::Millimeter).size());
     QPainter painter;

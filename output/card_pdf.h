@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPageLayout>
 #include <QString>
 
 #include <functional>
@@ -19,6 +20,9 @@ namespace painter {
 
 // The picture of card `index` (0-based); a null image leaves its cell empty.
 using CardPicture = std::function<QImage(int index)>;
+
+// The page a layout prints on: its paper turned as the cards want, no margins.
+QPageLayout cardPageLayout(const CardLayout& layout);
 
 // Sets the device's page to the layout's paper, orientation and no margins,
 // then draws `count` cards on as many pages as they need. Works on any paged

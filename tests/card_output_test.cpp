@@ -5,11 +5,11 @@
 #include "output/contact_sheet.h"
 #include "output/picture_file.h"
 #include "output/upscale.h"
+#include "pdf_tools.h"
 #include "test_support.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -21,6 +21,8 @@
 namespace painter {
 namespace {
 
+using testing::pdfImages;
+using testing::pdfInfo;
 using testing::QuietSession;
 using testing::setImmutable;
 
@@ -108,32 +110,6 @@ TEST(CardPage, DefaultIsA6LandscapeWithThePictureAsLargeAsTheMarginAllows) {
 }
 
 // ---------------------------------------------------------------- PDF
-
-struct Tool {
-    int exitCode = -1;
-    QByteArray out;
-};
-
-// poppler-utils: pdfimages and pdfinfo read what a PDF viewer would.
-Tool runTool(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000)) return {};
-    return {process.exitCode(), process.readAllStandardOutput() + process.readAllStandardError()};
-}
-
-// The embedded images of a PDF, in document order, as pdfimages extracts them.
-QList<QImage> pdfImages(const QString& pdf) {
-    QTemporaryDir dir;
-    const Tool t = runTool("pdfimages", {"-png", pdf, dir.filePath("img")});
-    EXPECT_EQ(t.exitCode, 0) << "pdfimages (poppler-utils) is needed: " << t.out.toStdString();
-    QList<QImage> images;
-    for (const QString& f : QDir(dir.path()).entryList({"img-*.png"}, QDir::Files, QDir::Name))
-        images << QImage(dir.filePath(f)).convertToFormat(QImage::Format_RGB888);
-    return images;
-}
-
-QString pdfInfo(const QString& pdf) { return QString::fromUtf8(runTool("pdfinfo", {pdf}).out); }
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
