@@ -12,6 +12,7 @@ packages=(
   xvfb xauth                        # window tests and screenshots without a screen
   xdotool openbox x11-utils imagemagick  # driving the real window end to end
   time bc                           # bench/batch.sh: peak memory and rates
+  poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo); README sheet (pdftoppm)
 )
 
 missing=()
