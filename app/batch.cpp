@@ -13,6 +13,7 @@
 #include <QTemporaryFile>
 
 #include <atomic>
+#include <cstdio>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -20,6 +21,12 @@
 #include <vector>
 
 namespace painter {
+
+bool openNameList(const QString& namesFile, QFile& list) {
+    if (namesFile == QLatin1String("-")) return list.open(stdin, QIODevice::ReadOnly);
+    list.setFileName(namesFile);
+    return list.open(QIODevice::ReadOnly);
+}
 
 QList<NameLine> readNameList(QIODevice& device) {
     QList<NameLine> names;

@@ -1,6 +1,7 @@
 #pragma once
 // Pictures for a whole list of names, without a window, on every core.
 
+#include <QFile>
 #include <QHash>
 #include <QIODevice>
 #include <QList>
@@ -15,6 +16,9 @@ struct NameLine {
     int line = 0;   // 1-based line number in the list
     QString name;
 };
+
+// Opens a list of names for reading: the file, or standard input for "-".
+bool openNameList(const QString& namesFile, QFile& list);
 
 // The names of a UTF-8 list, one a line; lines that are empty or hold only
 // white space are skipped, and a line's end ("\n" or "\r\n") is not part of it.

@@ -68,9 +68,7 @@ int runCardSingle(const CommandLineRequest& request) {
 int runCardBatch(const CommandLineRequest& request) {
     QFile list;
     const bool fromStdin = request.namesFile == QLatin1String("-");
-    const bool opened = fromStdin ? list.open(stdin, QIODevice::ReadOnly)
-                                  : (list.setFileName(request.namesFile), list.open(QIODevice::ReadOnly));
-    if (!opened) {
+    if (!openNameList(request.namesFile, list)) {
         err() << programName() << ": cannot read " << request.namesFile << ": " << list.errorString() << Qt::endl;
         return kExitFailure;
     }

@@ -123,9 +123,7 @@ int runBatch(const CommandLineRequest& request)
 {
     QFile list;
     const bool fromStdin = request.namesFile == QLatin1String("-");
-    const bool opened = fromStdin ? list.open(stdin, QIODevice::ReadOnly)
-                                  : (list.setFileName(request.namesFile), list.open(QIODevice::ReadOnly));
-    if (!opened) {
+    if (!openNameList(request.namesFile, list)) {
         err() << programName() << ": cannot read " << request.namesFile << ": " << list.errorString() << Qt::endl;
         return kExitFailure;
     }
