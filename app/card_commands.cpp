@@ -97,6 +97,12 @@ int runCardBatch(const CommandLineRequest& request) {
         names << n.name;
         lines << n.line;
     }
+    if (names.isEmpty()) {
+        // An empty document or sheet would only hide that nothing could be painted.
+        for (const QString& e : errors) err() << programName() << ": " << listName << ": " << e << Qt::endl;
+        err() << programName() << ": " << listName << ": no name to paint, nothing written" << Qt::endl;
+        return kExitFailure;
+    }
     NamePictures pictures(names, request.jobs > 0 ? request.jobs : QThread::idealThreadCount());
     PictureFileNames fileNames;
     QList<SheetEntry> sheet;

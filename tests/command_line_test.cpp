@@ -379,5 +379,18 @@ TEST(PainterProgram, PrintableOutputsIntoAMissingFolderFailBeforePainting)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
 }
 
+// Provoked with a list whose only name is refused: no empty document, no
+// empty sheet.
+TEST(PainterProgram, AListWithoutAPaintableNameWritesNoDocument)
+{
+    QTemporaryDir dir;
+    const ProgramRun run =
+        runPainterProgram({"--names", "-", "--output", dir.filePath("a.pdf"), "--sheet", dir.filePath("s.png")}, "Ana\n\n");
+    EXPECT_EQ(run.exitCode, kExitFailure);
+    EXPECT_TRUE(run.err.contains("line 1: only blanks")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("nothing written")) << run.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{});
+}
+
 }  // namespace
 }  // namespace painter
