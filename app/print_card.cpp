@@ -27,15 +27,19 @@ void printCardWithDialog(QWidget* parent, const QImage& picture, const QString& 
                              QStringLiteral("Slike ni mogoče natisniti."));
 }
 
+bool saveCardPdf(QWidget* parent, const QImage& picture, const QString& title, const QString& path) {
+    QString error;
+    if (writeCardPdfFile(path, {title, {}, 1, [&picture](int) { return picture; }}, &error)) return true;
+    QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(),
+                         QStringLiteral("PDF-ja ni mogoče shraniti v %1.\nRazlog: %2").arg(path, error));
+    return false;
+}
+
 void saveCardPdfWithDialog(QWidget* parent, const QImage& picture, const QString& title,
                            const QString& suggestedPath) {
     const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Shrani kot PDF"), suggestedPath,
                                                       QStringLiteral("PDF (*.pdf)"));
-    if (path.isEmpty()) return;
-    QString error;
-    if (!writeCardPdfFile(path, {title, {}, 1, [&picture](int) { return picture; }}, &error))
-        QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(),
-                             QStringLiteral("PDF-ja ni mogoče shraniti v %1.\nRazlog: %2").arg(path, error));
+    if (!path.isEmpty()) saveCardPdf(parent, picture, title, path);
 }
 
 }  // namespace painter

@@ -19,8 +19,11 @@ bool printCard(QPrinter& printer, const QImage& picture, const QString& title, c
 // "Natisni …" (Ctrl+P): the print dialog over `parent`; prints when confirmed.
 void printCardWithDialog(QWidget* parent, const QImage& picture, const QString& title);
 
-// "Shrani kot PDF …": asks for a file name and writes the card there; a file
-// that cannot be written is a warning, and nothing is left of it.
+// Writes the card to `path`; a file that cannot be written is a warning over
+// `parent`, and nothing is left of it. Returns true when it was written.
+bool saveCardPdf(QWidget* parent, const QImage& picture, const QString& title, const QString& path);
+
+// "Shrani kot PDF …": asks for a file name, then saveCardPdf.
 void saveCardPdfWithDialog(QWidget* parent, const QImage& picture, const QString& title,
                            const QString& suggestedPath);
 

@@ -13,12 +13,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -32,13 +34,26 @@ namespace {
 using testing::pdfImages;
 using testing::pdfInfo;
 
-// Runs `answer` on the modal dialog that the code under test opens next.
+// Runs `answer` on the modal dialog that the code under test opens next. The
+// dialog is waited for, since building it may run events before it shows;
+// after ten seconds without one the test fails instead of hanging.
 void onNextModal(std::function<void(QWidget*)> answer) {
-    QTimer::singleShot(0, qApp, [answer = std::move(answer)] {
+    auto* poll = new QTimer(qApp);
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, waited, answer = std::move(answer)] {
         QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
+        if (!modal && waited->elapsed() < 10000) return;
+        poll->stop();
+        poll->deleteLater();
+        delete waited;
+        if (!modal) {
+            ADD_FAILURE() << "no dialog opened";
+            return;
+        }
         answer(modal);
     });
+    poll->start(10);
 }
 
 struct PaintedWindow {
@@ -100,13 +115,16 @@ TEST(Printing, APrintedCardCarriesThePicturesOwnPixels) {
     EXPECT_TRUE(pdfInfo(dir.filePath("printed.pdf")).contains(QRegularExpression("Page size:\\s+420 x 297 pts")));
 }
 
-TEST(Printing, SaveAsPdfWritesTheCardWhereTheUserChose) {
+TEST(Printing, SaveAsPdfAsksWhereAndWritesTheCardThere) {
+    // The file dialog keeps its history in the user's settings: a test's own.
+    QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir dir;
     PaintedWindow w(dir.path());
     const QString path = dir.filePath("ana.pdf");
     onNextModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
         dialog->selectFile(path);
         static_cast<QDialog*>(dialog)->accept();
     });
@@ -114,6 +132,7 @@ TEST(Printing, SaveAsPdfWritesTheCardWhereTheUserChose) {
     const QList<QImage> images = pdfImages(path);
     ASSERT_EQ(images.size(), 1);
     EXPECT_EQ(images[0], surfaceImage(w.session.picture1()));
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 // Provoked with /proc, which takes no new files, not even from root.
@@ -121,19 +140,13 @@ TEST(Printing, SaveAsPdfThatCannotBeWrittenWarnsAndLeavesNothing) {
     QTemporaryDir dir;
     PaintedWindow w(dir.path());
     QString warning;
-    onNextModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        onNextModal([&](QWidget* box) {
-            auto* message = qobject_cast<QMessageBox*>(box);
-            ASSERT_NE(message, nullptr);
-            warning = message->text();
-            message->accept();
-        });
-        dialog->selectFile("/proc/ana.pdf");
-        static_cast<QDialog*>(dialog)->accept();
+    onNextModal([&](QWidget* box) {
+        auto* message = qobject_cast<QMessageBox*>(box);
+        ASSERT_NE(message, nullptr);
+        warning = message->text();
+        message->accept();
     });
-    w.form.savePdfAction()->trigger();
+    EXPECT_FALSE(saveCardPdf(&w.form, surfaceImage(w.session.picture1()), "ana kos", "/proc/ana.pdf"));
     EXPECT_TRUE(warning.contains("/proc/ana.pdf")) << warning.toStdString();
     EXPECT_FALSE(QFileInfo::exists("/proc/ana.pdf"));
     EXPECT_TRUE(w.form.isVisible());
