@@ -3,6 +3,8 @@
 // A batch is planned first (every line checked, every file named) and painted
 // after, so refusals are known before the first picture.
 
+#include "output/card_layout.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QIODevice>
@@ -50,6 +52,8 @@ struct BatchOptions {
     int shardIndex = 0;         // only lines whose number is shardIndex modulo shardCount
     int shardCount = 1;
     int year = 2011;            // the year on the greeting
+    int scale = 1;              // .bmp/.png: each pixel written as a scale x scale block
+    CardLayout layout;          // .pdf: the card's page
     // Each picture's field arithmetic ahead on a second thread; off by
     // default, as the workers already keep every core busy.
     bool fieldAhead = false;

@@ -4,7 +4,7 @@
 
 namespace painter {
 
-QStringList pictureFormats() { return {QStringLiteral("bmp"), QStringLiteral("png")}; }
+QStringList pictureFormats() { return {QStringLiteral("bmp"), QStringLiteral("png"), QStringLiteral("pdf")}; }
 
 namespace {
 

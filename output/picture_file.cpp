@@ -13,19 +13,71 @@ QImage surfaceImage(const Surface& surface) {
 }
 
 bool writePictureFile(const Surface& surface, const QString& path, QString* error) {
+    return writeImageFile(surfaceImage(surface), path, error);
+}
+
+bool writeImageFile(const QImage& image, const QString& path, QString* error) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("bmp") && suffix != QLatin1String("png")) {
         if (error) *error = QStringLiteral("unknown picture format '%1' (use .bmp or .png)").arg(suffix);
         return false;
     }
+    return writeFileAtomically(
+        path,
+        [&](QIODevice& file, QString* why) {
+            QImageWriter writer(&file, suffix.toLatin1());
+            if (writer.write(image.convertToFormat(QImage::Format_RGB888))) return true;
+            if (why) *why = writer.errorString();
+            return false;
+        },
+        error);
+}
+
+namespace {
+
+// Passes writes on to the file and remembers a short one. A disk that fills
+// up in the middle of a write takes part of it and reports no error, and some
+// writers (the PDF writer) never look at what a write returns: without this
+// the rename would put a truncated file in place.
+class ShortWriteGuard : public QIODevice {
+public:
+    explicit ShortWriteGuard(QIODevice& target) : target_(target) { open(QIODevice::WriteOnly); }
+    bool shortWrite() const { return shortWrite_; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        const qint64 written = target_.write(data, size);
+        if (written != size) shortWrite_ = true;
+        return written;
+    }
+
+private:
+    QIODevice& target_;
+    bool shortWrite_ = false;
+};
+
+}  // namespace
+
+bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice&, QString* error)>& write,
+                         QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error) *error = file.errorString();
         return false;
     }
-    QImageWriter writer(&file, suffix.toLatin1());
-    if (!writer.write(surfaceImage(surface))) {
-        if (error) *error = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+    QString reason;
+    ShortWriteGuard guarded(file);
+    const bool written = write(guarded, &reason);
+    if (!written || guarded.shortWrite() || !file.flush() || file.error() != QFileDevice::NoError) {
+        if (error) {
+            if (file.error() != QFileDevice::NoError)
+                *error = file.errorString();
+            else if (written)
+                *error = QStringLiteral("the file could not be written whole (is the disk full?)");
+            else
+                *error = reason;
+        }
         file.cancelWriting();
         return false;
     }

@@ -9,6 +9,10 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
+
+class QIODevice;
+
 namespace painter {
 
 // A copy of the surface's pixels as a 24-bit image.
@@ -16,5 +20,14 @@ QImage surfaceImage(const Surface& surface);
 
 // Returns false and a reason in *error when the file could not be written.
 bool writePictureFile(const Surface& surface, const QString& path, QString* error);
+
+// The same for any image (an enlarged picture, a contact sheet).
+bool writeImageFile(const QImage& image, const QString& path, QString* error);
+
+// Writes a file through `write` under a temporary name and renames it into
+// place. `write` returns false (with a reason in *error when it has one) to
+// give up; a failing device is reported with its own reason either way.
+bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice&, QString* error)>& write,
+                         QString* error);
 
 }  // namespace painter

@@ -42,10 +42,10 @@ QString numbered(const QString& path, int n) {
     return info.dir().filePath(file);
 }
 
-bool writeImage(QIODevice& device, const Surface& surface, const QByteArray& format, QString* error) {
+bool writeImage(QIODevice& device, const QImage& image, const QByteArray& format, QString* error) {
     QImageWriter writer(&device, format);
-    if (writer.write(surfaceImage(surface))) return true;
-    *error = writer.errorString();
+    if (writer.write(image)) return true;
+    if (error) *error = writer.errorString();
     return false;
 }
 
@@ -55,37 +55,44 @@ QByteArray encodePicture(const Surface& surface, const QByteArray& format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QString error;
-    return writeImage(buffer, surface, format, &error) ? bytes : QByteArray();
+    return writeImage(buffer, surfaceImage(surface), format, nullptr) ? bytes : QByteArray();
 }
 
 SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode) {
-    SaveOutcome outcome;
+    return saveImage(surfaceImage(surface), path, format, mode);
+}
+
+SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray& format, SaveMode mode) {
+    return saveFile(path, mode, [&](QIODevice& device, QString* error) { return writeImage(device, image, format, error); });
+}
+
+SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write) {
     if (mode == SaveMode::Replace) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) return {false, path, file.errorString()};
-        if (!writeImage(file, surface, format, &outcome.error)) {
-            if (file.error() != QFileDevice::NoError) outcome.error = file.errorString();
-            file.cancelWriting();
-            return {false, path, outcome.error};
-        }
-        if (!file.commit()) return {false, path, file.errorString()};
+        QString error;
+        if (!writeFileAtomically(path, write, &error)) return {false, path, error};
         return {true, path, {}};
     }
 
+    // Encoded in memory first: a short write to the temporary file (a full
+    // disk) is then plain to see, whatever the encoder does with its device.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
+    if (!write(buffer, &error)) return {false, path, error};
     QTemporaryFile temporary(QFileInfo(path).dir().filePath(QStringLiteral(".painter-XXXXXX")));
     if (!temporary.open()) return {false, path, temporary.errorString()};
-    if (!writeImage(temporary, surface, format, &outcome.error)) {
-        if (temporary.error() != QFileDevice::NoError) outcome.error = temporary.errorString();
-        return {false, path, outcome.error};
-    }
+    if (temporary.write(bytes) != bytes.size() || !temporary.flush())
+        return {false, path, temporary.error() != QFileDevice::NoError
+                                 ? temporary.errorString()
+                                 : QStringLiteral("the file could not be written whole (is the disk full?)")};
     // A temporary file is private (0600); the picture gets what a new file gets.
     static const mode_t mask = [] {
         const mode_t m = ::umask(0);
         ::umask(m);
         return m;
     }();
-    if (!temporary.flush() || ::fchmod(temporary.handle(), 0666 & ~mask) != 0 || ::fsync(temporary.handle()) != 0)
+    if (::fchmod(temporary.handle(), 0666 & ~mask) != 0 || ::fsync(temporary.handle()) != 0)
         return {false, path, temporary.errorString()};
     const QByteArray from = QFile::encodeName(temporary.fileName());
     for (int n = 1;; ++n) {

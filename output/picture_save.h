@@ -12,7 +12,12 @@
 #include "platform/surface.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
+
+#include <functional>
+
+class QIODevice;
 
 namespace painter {
 
@@ -26,6 +31,16 @@ struct SaveOutcome {
 
 // `format` is "bmp" or "png", whatever the file name ends in.
 SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode);
+
+// The same for any image (an enlarged picture).
+SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray& format, SaveMode mode);
+
+// Writes the file's contents into a device; false (with a reason in *error
+// when it has one) gives up.
+using FileWriter = std::function<bool(QIODevice& device, QString* error)>;
+
+// Any file (a PDF card) saved the same way.
+SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write);
 
 // The picture encoded in `format`, for writing where there is no file (standard output).
 QByteArray encodePicture(const Surface& surface, const QByteArray& format);
