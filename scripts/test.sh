@@ -12,7 +12,7 @@ jobs=$(nproc)
 echo "== Release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure --no-tests=error -j "$jobs"
 echo "== Release stage took $SECONDS s"
 
 # A second compiler must paint the recorded pictures bit for bit too: clang
