@@ -116,8 +116,11 @@ void paintTwice(const QString& name) {
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // The greeting is drawn with Qt's text rendering, which needs the
-    // application object for the whole run.
-    static QGuiApplication app(*argc, *argv);
+    // application object for the whole run. It is never destroyed: libFuzzer
+    // ends with exit(), after Qt's thread storage is gone, and a destroyed
+    // application would then unload the built-in caption font through it.
+    static QGuiApplication* app = new QGuiApplication(*argc, *argv);
+    (void)app;
     painter::folder = std::make_unique<QTemporaryDir>();
     return 0;
 }
