@@ -1,6 +1,6 @@
 #include "app/batch_command.h"
 
-#include "app/batch.h"
+#include "session/batch.h"
 #include "app/stop_signals.h"
 
 #include <QCoreApplication>

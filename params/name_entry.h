@@ -1,8 +1,8 @@
 #pragma once
 // The name prompt, its validation and the seed that the accepted name gives.
 
-#include "app/picture_state.h"
-#include "app/platform.h"
+#include "picture/picture_state.h"
+#include "picture/services.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The eighteen ways a pixel marks the picture.
 
-#include "app/picture_state.h"
+#include "picture/picture_state.h"
 #include "platform/random_generator.h"
 #include "platform/surface.h"
 

@@ -5,7 +5,7 @@
 // the world position once per column or row. Same functions, same arguments:
 // the values are bit for bit those each step would compute itself.
 
-#include "app/picture_state.h"
+#include "picture/picture_state.h"
 #include "platform/exact_math.h"
 
 namespace painter {

@@ -1,6 +1,6 @@
 // Pictures for a list of names, and what a name decides.
-#include "app/batch.h"
-#include "app/describe.h"
+#include "session/batch.h"
+#include "session/describe.h"
 #include "output/picture_file.h"
 #include "test_support.h"
 
@@ -38,9 +38,7 @@ TEST(NameList, LinesBlankLinesAndLineEnds) {
 }
 
 QByteArray firstPictureOf(const QString& name) {
-    testing::QuietSession q({name});
-    q.session.formLoad();
-    return testing::sha256(q.session.picture1());
+    return testing::sha256(FirstPicture(name).picture());
 }
 
 QByteArray fileHash(const QString& path) {

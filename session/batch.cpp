@@ -1,6 +1,6 @@
-#include "app/batch.h"
+#include "session/batch.h"
 
-#include "app/first_picture.h"
+#include "session/first_picture.h"
 #include "output/picture_save.h"
 #include "params/name_entry.h"
 #include "platform/surface_text.h"

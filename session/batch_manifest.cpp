@@ -1,4 +1,4 @@
-#include "app/batch_manifest.h"
+#include "session/batch_manifest.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>

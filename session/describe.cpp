@@ -1,20 +1,13 @@
-#include "app/describe.h"
+#include "session/describe.h"
 
-#include "app/picture_cycle.h"
+#include "session/first_picture.h"
 
 namespace painter {
 
 QJsonObject describeName(const QString& name) {
-    RandomGenerator rng;
-    SystemClock clock;
-    QuietServices services;
-    services.names << name;
-    PainterSession session(rng, clock, services, QString());
     PictureFacts facts;
-    session.platform().facts = &facts;
-    setStartupValues(session.state());
-    session.ponovi();
-    const PictureState& s = session.state();
+    const FirstPicture picture(name, FirstPicture::kDefaultYear, &facts);
+    const PictureState& s = picture.state();
     return QJsonObject{
         {"name", s.t},
         {"seed", s.seed},

@@ -3,7 +3,7 @@
 // drives a batch need not guess the file names. CSV (.csv) or JSON lines
 // (.jsonl), one record a line of the list.
 
-#include "app/batch.h"
+#include "session/batch.h"
 
 #include <QByteArray>
 #include <QList>

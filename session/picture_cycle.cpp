@@ -1,4 +1,4 @@
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 
 #include "ornament/ornaments.h"
 #include "ornament/sample_colors.h"
