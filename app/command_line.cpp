@@ -165,9 +165,8 @@ int runSingle(const CommandLineRequest& request)
     QString path = request.output;
     if (!request.output.isEmpty() && !toStdout) {
         // Found before any painting: a picture nobody can keep is not painted.
-        if (const QString problem = outputFolderProblem(QFileInfo(request.output).absolutePath());
-            !problem.isEmpty()) {
-            err() << programName() << ": cannot write " << request.output << ": " << problem << Qt::endl;
+        if (const Problem problem = outputFolderProblem(QFileInfo(request.output).absolutePath())) {
+            err() << programName() << ": cannot write " << request.output << ": " << *problem << Qt::endl;
             return kExitFailure;
         }
     }
@@ -201,8 +200,8 @@ int runSingle(const CommandLineRequest& request)
         path = QDir(request.folder).filePath(picture.session.state().imeslike + QLatin1Char('.') +
                                              QString::fromLatin1(format));
     const SaveOutcome saved = savePicture(surface, path, format, mode);
-    if (!saved.ok) {
-        err() << programName() << ": cannot write " << saved.path << ": " << saved.error << Qt::endl;
+    if (saved.problem) {
+        err() << programName() << ": cannot write " << saved.path << ": " << *saved.problem << Qt::endl;
         return kExitFailure;
     }
     if (request.output.isEmpty()) out() << QDir::toNativeSeparators(QFileInfo(saved.path).absoluteFilePath()) << Qt::endl;
@@ -451,8 +450,8 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
         return invalid(QStringLiteral("--skip-existing and --no-clobber exclude each other"));
     if (isSet("manifest")) {
         request.manifest = value("manifest");
-        if (const QString problem = manifestProblem(request.manifest); !problem.isEmpty())
-            return invalid(QStringLiteral("--manifest %1: %2").arg(request.manifest, problem));
+        if (const Problem problem = manifestProblem(request.manifest))
+            return invalid(QStringLiteral("--manifest %1: %2").arg(request.manifest, *problem));
     }
     return request;
 }

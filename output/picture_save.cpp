@@ -42,11 +42,10 @@ QString numbered(const QString& path, int n) {
     return info.dir().filePath(file);
 }
 
-bool writeImage(QIODevice& device, const Surface& surface, const QByteArray& format, QString* error) {
+Problem writeImage(QIODevice& device, const Surface& surface, const QByteArray& format) {
     QImageWriter writer(&device, format);
-    if (writer.write(surfaceImage(surface))) return true;
-    *error = writer.errorString();
-    return false;
+    if (writer.write(surfaceImage(surface))) return {};
+    return writer.errorString();
 }
 
 }  // namespace
@@ -55,29 +54,27 @@ QByteArray encodePicture(const Surface& surface, const QByteArray& format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QString error;
-    return writeImage(buffer, surface, format, &error) ? bytes : QByteArray();
+    return writeImage(buffer, surface, format) ? QByteArray() : bytes;
 }
 
 SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode) {
-    SaveOutcome outcome;
     if (mode == SaveMode::Replace) {
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) return {false, path, file.errorString()};
-        if (!writeImage(file, surface, format, &outcome.error)) {
-            if (file.error() != QFileDevice::NoError) outcome.error = file.errorString();
+        if (!file.open(QIODevice::WriteOnly)) return {path, file.errorString()};
+        if (Problem problem = writeImage(file, surface, format)) {
+            if (file.error() != QFileDevice::NoError) problem = file.errorString();
             file.cancelWriting();
-            return {false, path, outcome.error};
+            return {path, problem};
         }
-        if (!file.commit()) return {false, path, file.errorString()};
-        return {true, path, {}};
+        if (!file.commit()) return {path, file.errorString()};
+        return {path, {}};
     }
 
     QTemporaryFile temporary(QFileInfo(path).dir().filePath(QStringLiteral(".painter-XXXXXX")));
-    if (!temporary.open()) return {false, path, temporary.errorString()};
-    if (!writeImage(temporary, surface, format, &outcome.error)) {
-        if (temporary.error() != QFileDevice::NoError) outcome.error = temporary.errorString();
-        return {false, path, outcome.error};
+    if (!temporary.open()) return {path, temporary.errorString()};
+    if (Problem problem = writeImage(temporary, surface, format)) {
+        if (temporary.error() != QFileDevice::NoError) problem = temporary.errorString();
+        return {path, problem};
     }
     // A temporary file is private (0600); the picture gets what a new file gets.
     static const mode_t mask = [] {
@@ -86,17 +83,17 @@ SaveOutcome savePicture(const Surface& surface, const QString& path, const QByte
         return m;
     }();
     if (!temporary.flush() || ::fchmod(temporary.handle(), 0666 & ~mask) != 0 || ::fsync(temporary.handle()) != 0)
-        return {false, path, temporary.errorString()};
+        return {path, temporary.errorString()};
     const QByteArray from = QFile::encodeName(temporary.fileName());
     for (int n = 1;; ++n) {
         const QString candidate = n == 1 ? path : numbered(path, n);
         const int failure = renameNoReplace(from, QFile::encodeName(candidate));
         if (failure == 0) {
             temporary.setAutoRemove(false);  // it has become the picture
-            return {true, candidate, {}};
+            return {candidate, {}};
         }
-        if (failure != EEXIST) return {false, candidate, QString::fromLocal8Bit(std::strerror(failure))};
-        if (mode == SaveMode::NoReplace) return {false, path, QStringLiteral("the file exists already")};
+        if (failure != EEXIST) return {candidate, QString::fromLocal8Bit(std::strerror(failure))};
+        if (mode == SaveMode::NoReplace) return {path, QStringLiteral("the file exists already")};
     }
 }
 

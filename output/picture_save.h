@@ -9,6 +9,7 @@
 //              each end with a file of their own;
 //  - NoReplace: a taken name is a failure and the file there stays.
 
+#include "platform/problem.h"
 #include "platform/surface.h"
 
 #include <QByteArray>
@@ -19,13 +20,13 @@ namespace painter {
 enum class SaveMode { Replace, NewName, NoReplace };
 
 struct SaveOutcome {
-    bool ok = false;
-    QString path;   // the file written (NewName may have changed the name)
-    QString error;  // why not, in English
+    QString path;     // the file written (NewName may have changed the name)
+    Problem problem;  // why not, in English
+    bool ok() const { return !problem; }
 };
 
 // `format` is "bmp" or "png", whatever the file name ends in.
-SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode);
+[[nodiscard]] SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode);
 
 // The picture encoded in `format`, for writing where there is no file (standard output).
 QByteArray encodePicture(const Surface& surface, const QByteArray& format);

@@ -42,17 +42,16 @@ QList<NameLine> parseNameList(const QByteArray& text) {
 
 QList<NameLine> readNameList(QIODevice& device) { return parseNameList(device.readAll()); }
 
-bool readToEnd(int fd, QByteArray* bytes, QString* error) {
+Problem readToEnd(int fd, QByteArray* bytes) {
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got > 0) {
             bytes->append(buffer, got);
         } else if (got == 0) {
-            return true;
+            return {};
         } else if (errno != EINTR) {
-            *error = QString::fromLocal8Bit(std::strerror(errno));
-            return false;
+            return QString::fromLocal8Bit(std::strerror(errno));
         }
     }
 }
@@ -79,7 +78,7 @@ QString statusText(BatchEntry::Status status) {
     return {};
 }
 
-QString outputFolderProblem(const QString& folder) {
+Problem outputFolderProblem(const QString& folder) {
     const QFileInfo info(folder);
     if (!info.exists()) return QStringLiteral("output folder %1 does not exist").arg(folder);
     if (!info.isDir()) return QStringLiteral("output folder %1 is not a folder").arg(folder);
@@ -95,11 +94,11 @@ namespace {
 // size is complete.
 bool completePicture(const QString& path) {
     QImageReader reader(path);
-    return reader.size() == QSize(700, 525) && !reader.read().isNull();
+    return reader.size() == QSize(Surface::kPictureWidth, Surface::kPictureHeight) && !reader.read().isNull();
 }
 
 struct Painted {
-    QString error;
+    Problem problem;
     int brushMode = 0;
 };
 
@@ -109,7 +108,7 @@ Painted paintOne(const QString& name, const QString& path, const BatchOptions& o
     PainterSession& session = picture.session;
     const SaveOutcome saved = savePicture(session.picture1(), path, options.extension.toLatin1(),
                                           options.noClobber ? SaveMode::NoReplace : SaveMode::Replace);
-    return {saved.ok ? QString() : saved.error, static_cast<int>(session.state().nac)};
+    return {saved.problem, static_cast<int>(session.state().nac)};
 }
 
 bool hasOuterBlanks(const QString& name) {
@@ -204,12 +203,12 @@ BatchResult paintPlan(BatchPlan plan, const BatchOptions& options) {
         ++done;
         BatchEntry& e = plan.entries[o.entry];
         e.brushMode = o.painted.brushMode;
-        if (o.painted.error.isEmpty()) {
+        if (!o.painted.problem) {
             e.status = BatchEntry::Status::Painted;
             ++result.painted;
         } else {
             e.status = BatchEntry::Status::Failed;
-            e.reason = o.painted.error;
+            e.reason = *o.painted.problem;
             result.errors << QStringLiteral("line %1: %2: %3").arg(e.line).arg(e.file, e.reason);
         }
         if (options.progress) options.progress(done, total, e.file);

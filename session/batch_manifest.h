@@ -12,12 +12,12 @@
 namespace painter {
 
 // Why `path` cannot name a manifest (its extension); empty when it can.
-QString manifestProblem(const QString& path);
+[[nodiscard]] Problem manifestProblem(const QString& path);
 
 // The manifest's text for `path`'s kind.
 QByteArray manifestText(const QString& path, const QList<BatchEntry>& entries);
 
 // Written under a temporary name and renamed; false and the reason when not.
-bool writeManifest(const QString& path, const QList<BatchEntry>& entries, QString* error);
+[[nodiscard]] Problem writeManifest(const QString& path, const QList<BatchEntry>& entries);
 
 }  // namespace painter

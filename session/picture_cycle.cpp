@@ -43,8 +43,8 @@ PainterSession::PainterSession(RandomGenerator& rng, Clock& clock, WindowService
 void setStartupValues(PictureState& s) {
     s.t1 = QStringLiteral("vnesi tvoje ime in priimek");
     s.t2 = QStringLiteral("samo male črke bre čšž");
-    s.sir = 700;
-    s.vis = 525;
+    s.sir = Surface::kPictureWidth;
+    s.vis = Surface::kPictureHeight;
     s.polx = 12.0 / 2;
     s.poly = 9.0 / 2;
     s.dx = s.sir / 12.0;
@@ -76,10 +76,10 @@ bool PainterSession::runCycle() {
 
 bool PainterSession::shrani() {
     const bool samePicture = !lastSavedPath_.isEmpty() && savedCycle_ == cycles_.current();
-    QString written;
-    const bool ok = ExportPicture(state_, platform_, samePicture ? lastSavedPath_ : QString(), &written);
+    const SaveOutcome outcome = ExportPicture(state_, platform_, samePicture ? lastSavedPath_ : QString());
+    const bool ok = outcome.ok();
     if (ok) {
-        lastSavedPath_ = written;
+        lastSavedPath_ = outcome.path;
         savedCycle_ = cycles_.current();
     }
     return ok;
