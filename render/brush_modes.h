@@ -19,7 +19,6 @@ struct PixelMark {
 };
 
 // Which values a mode reads, so the colour step computes only those.
-inline bool modeUsesOffsets(int mode) { return mode != 1; }
 inline bool modeUsesStroke(int mode) { return mode == 3; }
 
 // The brush mode (nac) as a number 1..18; anything else paints as mode 1.

@@ -16,9 +16,4 @@ void ChannelValues(PictureState& s, const PixelTrig& t);
 // barva from re, gr, bl with one of 4 recipes (tip3).
 void MixValue(PictureState& s, const PixelTrig& t);
 
-// The same, each step on its own.
-inline void FieldValue(PictureState& s) { FieldValue(s, trigOf(s)); }
-inline void ChannelValues(PictureState& s) { ChannelValues(s, trigOf(s)); }
-inline void MixValue(PictureState& s) { MixValue(s, trigOf(s)); }
-
 }  // namespace painter

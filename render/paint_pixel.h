@@ -12,8 +12,5 @@ double colourRemainder(double barva);
 // The pixel's colour from the colour table, its anchor and stroke offsets, the
 // brush radius step, and its mark in the picture's brush mode.
 void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelTrig& t);
-inline void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng) {
-    PaintPixel(s, picture, rng, trigOf(s));
-}
 
 }  // namespace painter

@@ -17,9 +17,4 @@ struct PixelTrig {
     double sinY = 0, cosY = 0;  // of the world y
 };
 
-// All of them from the state, for a step run on its own.
-inline PixelTrig trigOf(const PictureState& s) {
-    return {xm::sin(s.r), xm::cos(s.r), xm::sin(s.fit), xm::sin(s.x), xm::sin(s.y), xm::cos(s.y)};
-}
-
 }  // namespace painter

@@ -3,6 +3,7 @@
 #include "session/picture_cycle.h"
 #include "render/field_formulas.h"
 #include "render/paint_field.h"
+#include "pixel_steps.h"
 
 #include <gtest/gtest.h>
 

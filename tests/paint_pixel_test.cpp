@@ -1,6 +1,7 @@
 // The pixel's colour, its brush state and the eighteen brush modes.
 #include "render/brush_modes.h"
 #include "render/paint_pixel.h"
+#include "pixel_steps.h"
 
 #include <gtest/gtest.h>
 
