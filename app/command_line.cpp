@@ -15,6 +15,7 @@
 #include "platform/picture_folder.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"
+#include "web/web_server.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -75,7 +76,7 @@ const std::vector<OptionSpec>& commandLineOptions()
              "--names razred.txt --check", kCheckMode},
             {{"jobs"}, "n",
              "With --names: pictures painted at once (default: one per core).",
-             "--names razred.txt --output-dir slike --jobs 1", kBatchMode},
+             "--names razred.txt --output-dir slike --jobs 1", kBatchMode | kServeMode},
             {{"skip-existing"}, "",
              "With --names: keep a picture that is already there and complete (resumes an interrupted batch).",
              "--names razred.txt --output-dir slike --skip-existing", kBatchMode},
@@ -90,8 +91,17 @@ const std::vector<OptionSpec>& commandLineOptions()
              "With --names: only the lines whose number is k modulo n (0 <= k < n), named as in the whole batch, "
              "so n runs share one list.",
              "--names razred.txt --output-dir slike --shard 0/4", kBatchMode | kCheckMode},
-            {{"quiet", "q"}, "", "With --names: no progress, only refusals and the summary.",
-             "--names razred.txt --output-dir slike -q", kBatchMode | kCheckMode},
+            {{"quiet", "q"}, "",
+             "With --names: no progress, only refusals and the summary. With --serve: no line per request.",
+             "--names razred.txt --output-dir slike -q", kBatchMode | kCheckMode | kServeMode},
+            {{"serve"}, "address",
+             "Serve pictures over HTTP on [HOST:]PORT (host 127.0.0.1 unless given; port 0 picks a free one); "
+             "--jobs painting threads.",
+             "--serve 8080", kServeMode},
+            {{"queue"}, "n",
+             "With --serve: pictures that may wait for a painting thread before requests are answered 503 "
+             "(default 64).",
+             "--serve 8080 --queue 16", kServeMode},
         };
         // Options that Qt itself takes from the command line when it creates
         // the window (-platform, -style, ...). They are accepted here so that
@@ -133,6 +143,7 @@ QString modeWord(unsigned mode)
     case kDescribeMode: return QStringLiteral("--describe");
     case kBatchMode: return QStringLiteral("--names");
     case kCheckMode: return QStringLiteral("--check");
+    case kServeMode: return QStringLiteral("--serve");
     }
     return {};
 }
@@ -141,7 +152,7 @@ QString modeWord(unsigned mode)
 QString goesWith(unsigned modes)
 {
     QStringList words;
-    for (unsigned bit = 1; bit <= kCheckMode; bit <<= 1) {
+    for (unsigned bit = 1; bit <= kServeMode; bit <<= 1) {
         const QString word = bit == kDescribeMode ? modeWord(kSingleMode)
                              : bit == kCheckMode  ? modeWord(kBatchMode)
                                                   : modeWord(bit);
@@ -178,8 +189,8 @@ int runSingle(const CommandLineRequest& request)
                                   ? (request.format.isEmpty() ? QByteArrayLiteral("bmp") : request.format.toLatin1())
                                   : outputFormat(request.output, request.format).format;
 
-    FirstPicture picture(request.name, request.year);
-    const Surface& surface = picture.session.picture1();
+    FirstPicture picture(request.name, {.year = request.year});
+    const Surface& surface = picture.surface();
     if (toStdout) {
         const QByteArray bytes = encodePicture(surface, format);
         for (qsizetype done = 0; done < bytes.size();) {
@@ -197,7 +208,7 @@ int runSingle(const CommandLineRequest& request)
     // taken one gets "-2", "-3", ... and never replaces another picture.
     const SaveMode mode = request.output.isEmpty() ? SaveMode::NewName : SaveMode::Replace;
     if (request.output.isEmpty())
-        path = QDir(request.folder).filePath(picture.session.state().imeslike + QLatin1Char('.') +
+        path = QDir(request.folder).filePath(picture.state().imeslike + QLatin1Char('.') +
                                              QString::fromLatin1(format));
     const SaveOutcome saved = savePicture(surface, path, format, mode);
     if (saved.problem) {
@@ -217,6 +228,16 @@ int runDescribe(const CommandLineRequest& request)
     out() << QString::fromUtf8(QJsonDocument(describeName(request.name)).toJson(QJsonDocument::Indented));
     out().flush();
     return kExitOk;
+}
+
+int runServe(const CommandLineRequest& request)
+{
+    WebServerOptions options;
+    options.address = {request.serveHost, request.servePort};
+    options.workers = request.jobs;
+    options.queue = request.queue;
+    options.quiet = request.quiet;
+    return runWebServer(options);
 }
 
 int runWindow(const CommandLineRequest& request, QApplication& app)
@@ -299,7 +320,8 @@ CommandLine::CommandLine()
                        "  painter --name \"ana novak\"\n"
                        "  painter --names razred.txt --output-dir voscilnice\n"
                        "  painter --names razred.txt --output-dir voscilnice --skip-existing --manifest v.csv\n"
-                       "  painter --name \"ana novak\" --describe\n\n"
+                       "  painter --name \"ana novak\" --describe\n"
+                       "  painter --serve 8080\n\n"
                        "Exit status: 0 done; 1 something could not be read or written, or a line was refused;\n"
                        "2 wrong arguments or a refused --name; 130/143 stopped by Ctrl-C/SIGTERM."));
     // Qt's own options are single-dash words (-platform, -style); reading them
@@ -364,7 +386,10 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
 
     if (isSet("name") && isSet("names"))
         return invalid(QStringLiteral("--name and --names exclude each other"));
-    const unsigned mode = isSet("names") ? (isSet("check") ? kCheckMode : kBatchMode)
+    if (isSet("serve") && (isSet("name") || isSet("names")))
+        return invalid(QStringLiteral("--serve paints on request: leave out --name and --names"));
+    const unsigned mode = isSet("serve") ? kServeMode
+                          : isSet("names") ? (isSet("check") ? kCheckMode : kBatchMode)
                           : isSet("name") ? (isSet("describe") ? kDescribeMode : kSingleMode)
                                           : kWindowMode;
     // An option that does nothing in the chosen mode is refused, not ignored.
@@ -399,6 +424,28 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
         request.kind = CommandLineRequest::Kind::Describe;
         request.name = value("name");
         return request;
+    case kServeMode: {
+        request.kind = CommandLineRequest::Kind::Serve;
+        QString why;
+        const auto address = parseServeAddress(value("serve"), &why);
+        if (!address) return invalid(why);
+        request.serveHost = address->host;
+        request.servePort = address->port;
+        request.quiet = isSet("quiet");
+        if (isSet("queue")) {
+            bool ok = false;
+            request.queue = value("queue").toInt(&ok);
+            if (!ok || request.queue < 1 || request.queue > 100000)
+                return invalid(QStringLiteral("--queue takes a number from 1 to 100000"));
+        }
+        if (isSet("jobs")) {
+            bool ok = false;
+            request.jobs = value("jobs").toInt(&ok);
+            if (!ok || request.jobs < 1 || request.jobs > 256)
+                return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
+        }
+        return request;
+    }
     case kSingleMode:
         request.kind = CommandLineRequest::Kind::Single;
         request.name = value("name");
@@ -519,7 +566,9 @@ int runPainter(int argc, char** argv)
     // Qt gets only the program's name, or a platform plugin could take
     // options of ours for its own (xcb reads --name).
     qInstallMessageHandler(quietQtMessages);
-    catchStopSignals();  // a picture in hand is written whole, then the signal ends the run
+    // The web service takes its stop signals on a thread of its own.
+    if (request.kind != CommandLineRequest::Kind::Serve)
+        catchStopSignals();  // a picture in hand is written whole, then the signal ends the run
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
@@ -529,6 +578,8 @@ int runPainter(int argc, char** argv)
         return runSingle(request);
     case CommandLineRequest::Kind::Describe:
         return runDescribe(request);
+    case CommandLineRequest::Kind::Serve:
+        return runServe(request);
     case CommandLineRequest::Kind::Batch:
     case CommandLineRequest::Kind::Check:
         return runBatchCommand(request, inputClosed);

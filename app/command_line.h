@@ -31,7 +31,8 @@ enum Mode : unsigned {
     kDescribeMode = 1u << 2,  // --name --describe
     kBatchMode = 1u << 3,     // --names: one picture per line
     kCheckMode = 1u << 4,     // --names --check: the lines checked, nothing painted
-    kHeadlessModes = kSingleMode | kDescribeMode | kBatchMode | kCheckMode,
+    kServeMode = 1u << 5,     // --serve: pictures over HTTP
+    kHeadlessModes = kSingleMode | kDescribeMode | kBatchMode | kCheckMode | kServeMode,
 };
 
 // One option as the program declares it: the single source of --help (and of
@@ -54,6 +55,7 @@ struct CommandLineRequest {
         Batch,    // one picture per line of --names, into --output-dir, no window
         Check,    // the lines of --names checked, nothing painted
         Describe, // what --name decides, as JSON, no window
+        Serve,    // the web service on --serve [HOST:]PORT, no window
         Help,
         HelpAll,  // also Qt's window options
         Version,
@@ -68,13 +70,16 @@ struct CommandLineRequest {
     QString outputDir;  // Batch
     QString format;     // "bmp", "png"; empty: from --output's extension, PNG for a batch
     int jobs = 0;       // Batch: workers; 0 = one per core
-    bool quiet = false;         // Batch: no progress
+    bool quiet = false;         // Batch: no progress; Serve: no line per request
     bool skipExisting = false;  // Batch
     bool noClobber = false;     // Batch
     QString manifest;           // Batch: CSV or JSON lines file
     int shardIndex = 0, shardCount = 1;  // Batch, Check
     int year = 2011;            // the year on the greeting
     QString error;   // Invalid
+    QString serveHost;  // Serve
+    int servePort = 8080;
+    int queue = 64;     // Serve: pictures that may wait for a painting thread
 
     // The window needs a display; every other kind runs without one.
     bool needsWindow() const { return kind == Kind::Window; }

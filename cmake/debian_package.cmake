@@ -15,9 +15,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_STRIP_FILES ON)
-# The libraries come from what the program is linked against (dpkg-shlibdeps);
-# Qt finds its platform plugins and the fonts at run time, so those are named.
-# The buttons' face falls back to DejaVu Sans when the condensed one is missing.
+# The libraries come from what the program is linked against (dpkg-shlibdeps;
+# libqt6gui6 holds the xcb and offscreen platforms too). The window's buttons
+# take their font from the system at run time, which no library names: the
+# condensed face is preferred, DejaVu Sans is enough for every caption to fit.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-extra")

@@ -51,6 +51,9 @@ struct Platform {
     CycleControl& cycles;
     QString folder;         // where pictures are saved
     PictureFacts* facts = nullptr;  // filled in when set
+    // The scan may run the field arithmetic ahead on a second thread (same
+    // pixels, same state between rows); off where every core already paints.
+    bool fieldAhead = true;
 };
 
 }  // namespace painter

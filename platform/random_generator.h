@@ -14,11 +14,18 @@ public:
     // Rnd: the next value, a single-precision number in [0, 1). Inline: the
     // walking brush modes draw 40 values a pixel.
     float next() {
-        ++draws_;
-        state_ += kGolden;
         // The top 24 bits scaled by 2^-24 are exactly representable as a float,
         // so the value is in [0, 1) with no rounding anywhere.
-        return static_cast<float>(mix(state_) >> 40) * 0x1p-24f;
+        return static_cast<float>(nextBits()) * 0x1p-24f;
+    }
+
+    // The same draw as next(), as the whole number k of next() = k / 2^24
+    // (0 <= k < 2^24): for callers that can finish the arithmetic exactly in
+    // whole numbers.
+    std::uint32_t nextBits() {
+        ++draws_;
+        state_ += kGolden;
+        return static_cast<std::uint32_t>(mix(state_) >> 40);
     }
 
     // Rnd(-1): puts the generator into one fixed state, whatever was drawn before.

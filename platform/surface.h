@@ -13,6 +13,7 @@
 
 #include "platform/colour.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -42,16 +43,36 @@ public:
     float currentX = 0, currentY = 0;
 
     // PSet: one pixel.
-    void pset(float x, float y, Colour c);
+    void pset(float x, float y, Colour c) {
+        if (const std::ptrdiff_t k = indexOf(x, y); k >= 0) pixels_[static_cast<std::size_t>(k)] = toPixel(c);
+    }
     // Point: the colour at (x, y), or -1 outside the surface (or for NaN).
-    Colour point(float x, float y) const;
+    Colour point(float x, float y) const {
+        const std::ptrdiff_t k = indexOf(x, y);
+        return k >= 0 ? toColour(pixels_[static_cast<std::size_t>(k)]) : -1;
+    }
+    // The pixel that position (x, y) lands on, as an index into pixels(), or
+    // -1 when it lies off the raster (or is NaN). Inline: the walking brush
+    // modes set and read millions of single pixels a picture.
+    std::ptrdiff_t indexOf(float x, float y) const {
+        // floor(v + 1/2) for the positions that land on the raster; NaN fails every test.
+        const double u = static_cast<double>(x) + 0.5, v = static_cast<double>(y) + 0.5;
+        if (u >= 0 && u < width_ && v >= 0 && v < height_)
+            return static_cast<std::ptrdiff_t>(v) * width_ + static_cast<std::ptrdiff_t>(u);
+        return -1;
+    }
     // Line: a segment, both end pixels included.
     void line(float x1, float y1, float x2, float y2, Colour c);
     // Line, box form: the rectangle with those corners, outlined in c and filled
     // per fillStyle / fillColor.
     void box(float x1, float y1, float x2, float y2, Colour c);
     // Circle: full circle outlined in c, filled per fillStyle / fillColor.
-    void circle(float x, float y, float radius, Colour c);
+    // Radius 1 - the specks of the walking modes, a few million a picture - is
+    // painted here directly: the 3 x 3 block the general figure gives for it.
+    void circle(float x, float y, float radius, Colour c) {
+        if (radius == 1.0f) speck(x, y, c);
+        else ellipse(x, y, radius, 1.0f, c);
+    }
     // Circle with an aspect (vertical half-axis / horizontal half-axis); the
     // radius is the longer half-axis. Closed, filled per fillStyle / fillColor.
     void ellipse(float x, float y, float radius, float aspect, Colour c);
@@ -70,6 +91,8 @@ public:
     static constexpr Colour toColour(std::uint32_t p) { return static_cast<Colour>(p & 0xFFFFFFu); }
 
 private:
+    void speck(float x, float y, Colour c);
+
     int width_, height_;
     Colour backColor_ = 0;
     std::vector<std::uint32_t> pixels_;

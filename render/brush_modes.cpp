@@ -1,9 +1,10 @@
 #include "render/brush_modes.h"
 
 #include "platform/exact_math.h"
-#include "platform/whole_numbers.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 
 namespace painter {
 namespace {
@@ -15,21 +16,28 @@ float f(double v) { return static_cast<float>(v); }  // positions go to the surf
 void randomWalk(int mode, PictureState& s, const PixelMark& m, Surface& pic, RandomGenerator& rng) {
     double px = s.i + m.sm;
     double py = s.j + m.cm;
-    const double w = mode == 9 ? 5 : 9;
-    const double h = mode == 9 ? 2 : 4;
+    const int w = mode == 9 ? 5 : 9;
+    const int h = mode == 9 ? 2 : 4;
     if (mode == 10) pic.fillColor = m.colour;
-    for (int n = 1; n <= 20; ++n) {
-        s.n = n;
-        const double stx = floorWhole(static_cast<double>(rng.next()) * w - h);
-        const double sty = floorWhole(static_cast<double>(rng.next()) * w - h);
-        px += stx;
-        py += sty;
-        if (mode == 9) {
-            pic.pset(f(px), f(py), m.colour);
-        } else if (pic.point(f(px), f(py)) == 0) {
-            pic.circle(f(px), f(py), 1, m.colour);
+    // The generator and the walk stay in registers through the 20 steps; no
+    // one looks at the counter n until the walk is done, when it is 21.
+    RandomGenerator g = rng;
+    if (mode == 9) {
+        std::uint32_t* pixels = pic.pixels();
+        const std::uint32_t value = Surface::toPixel(m.colour);
+        for (int n = 1; n <= 20; ++n) {
+            px += walkStep(g.nextBits(), w, h);
+            py += walkStep(g.nextBits(), w, h);
+            if (const std::ptrdiff_t k = pic.indexOf(f(px), f(py)); k >= 0) pixels[k] = value;  // PSet
+        }
+    } else {
+        for (int n = 1; n <= 20; ++n) {
+            px += walkStep(g.nextBits(), w, h);
+            py += walkStep(g.nextBits(), w, h);
+            if (pic.point(f(px), f(py)) == 0) pic.circle(f(px), f(py), 1, m.colour);
         }
     }
+    rng = g;
     s.n = 21;
 }
 

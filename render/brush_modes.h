@@ -5,6 +5,8 @@
 #include "platform/random_generator.h"
 #include "platform/surface.h"
 
+#include <cstdint>
+
 namespace painter {
 
 constexpr int kBrushModes = 18;
@@ -23,6 +25,14 @@ inline bool modeUsesStroke(int mode) { return mode == 3; }
 
 // The brush mode (nac) as a number 1..18; anything else paints as mode 1.
 inline int brushMode(double nac) { return (nac >= 1 && nac <= kBrushModes) ? static_cast<int>(nac) : 1; }
+
+// One step of a random walk, Int(Rnd * w - h), from the draw's whole number
+// k (Rnd = k / 2^24, see RandomGenerator::nextBits). Rnd * w - h is exactly
+// (k * w - h * 2^24) / 2^24, so its floor is floor(k * w / 2^24) - h: the same
+// number without a round trip through single and double precision.
+inline double walkStep(std::uint32_t bits, int w, int h) {
+    return static_cast<double>(static_cast<int>((bits * static_cast<std::uint32_t>(w)) >> 24) - h);
+}
 
 // Random draws one pixel makes in each mode.
 int drawsPerPixel(int mode);

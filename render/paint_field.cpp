@@ -1,11 +1,13 @@
 #include "render/paint_field.h"
 
 #include "render/checked.h"
+#include "render/field_ahead.h"
 #include "render/field_formulas.h"
 #include "render/paint_pixel.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace painter {
@@ -53,20 +55,28 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
     // s.i and s.j, and must not move the scan. The bounds are read once.
     const int lastRow = s.vis;
     const std::vector<double> sinX = columnSines(s);
+    std::unique_ptr<FieldAhead> ahead;
+    if (p.fieldAhead && fieldAheadPays() && lastRow >= 0 && !sinX.empty())
+        ahead = std::make_unique<FieldAhead>(s, sinX, lastRow, std::min(s.sir, static_cast<int>(sinX.size()) - 1));
     PixelTrig t;
     for (int row = 0; row <= lastRow; ++row) {
         p.window.processPendingEvents();
         if (p.cycles.superseded(cycle)) return false;
         const int lastColumn = std::min(s.sir, static_cast<int>(sinX.size()) - 1);
-        s.j = row;
-        t.sinY = xm::sin(worldY(s, s.j));
-        t.cosY = xm::cos(worldY(s, s.j));
-        for (int column = 0; column <= lastColumn; ++column) {
-            s.i = column;
-            t.sinX = sinX[column];
-            FieldArithmetic(s, t);
-            PaintPixel(s, p.picture1, p.rng, t);
+        // A command that changed the width of the scan: the worker's rows no
+        // longer fit, and the state holds everything the scan needs to go on alone.
+        if (ahead && ahead->lastColumn() != lastColumn) ahead.reset();
+        if (ahead) {
+            const FieldValues* values = ahead->row(row);
+            s.j = row;
+            for (int column = 0; column <= lastColumn; ++column) {
+                s.i = column;
+                restore(s, values[column]);
+                PaintPixel(s, p.picture1, p.rng, values[column].trig);
+            }
+            continue;
         }
+        fieldRow(s, t, sinX, row, lastColumn, [&](int) { PaintPixel(s, p.picture1, p.rng, t); });
     }
     return true;
 }

@@ -23,6 +23,22 @@ std::vector<double> columnSines(const PictureState& s);
 // world coordinates, the moving centre, the three field formulas.
 void FieldArithmetic(PictureState& s, PixelTrig& t);
 
+// The arithmetic of every position of one row, columns 0..lastColumn, in scan
+// order (sinX: the sines of every column's world x); after each position,
+// each(column) with s and t holding its values.
+template <typename Each>
+void fieldRow(PictureState& s, PixelTrig& t, const std::vector<double>& sinX, int row, int lastColumn, Each&& each) {
+    s.j = row;
+    t.sinY = xm::sin(worldY(s, s.j));
+    t.cosY = xm::cos(worldY(s, s.j));
+    for (int column = 0; column <= lastColumn; ++column) {
+        s.i = column;
+        t.sinX = sinX[column];
+        FieldArithmetic(s, t);
+        each(column);
+    }
+}
+
 // Paints every position of the picture, row by row, letting window events run
 // before each row. Returns false when the picture was overtaken meanwhile.
 bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle);

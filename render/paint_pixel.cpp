@@ -9,13 +9,6 @@
 
 namespace painter {
 
-double colourRemainder(double barva) {
-    // Mod rounds both sides to whole numbers first, a half to the even neighbour.
-    const double whole = roundHalfEven(barva);
-    if (std::fabs(whole) < 1e15) return static_cast<double>(static_cast<std::int64_t>(whole) % 280);
-    return std::fmod(whole, 280.0);
-}
-
 namespace {
 
 // The brush radius swings between 3 and 25 by 0.001 a pixel.

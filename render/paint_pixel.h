@@ -2,12 +2,22 @@
 #include "picture/picture_state.h"
 #include "platform/random_generator.h"
 #include "platform/surface.h"
+#include "platform/whole_numbers.h"
 #include "render/pixel_trig.h"
+
+#include <cmath>
+#include <cstdint>
 
 namespace painter {
 
 // barva Mod 280 after the clamp: half-to-even rounding, then the remainder.
-double colourRemainder(double barva);
+// Inline: it runs at every pixel.
+inline double colourRemainder(double barva) {
+    // Mod rounds both sides to whole numbers first, a half to the even neighbour.
+    const double whole = roundHalfEven(barva);
+    if (std::fabs(whole) < 1e15) return static_cast<double>(static_cast<std::int64_t>(whole) % 280);
+    return std::fmod(whole, 280.0);
+}
 
 // The pixel's colour from the colour table, its anchor and stroke offsets, the
 // brush radius step, and its mark in the picture's brush mode.

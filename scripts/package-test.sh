@@ -6,7 +6,8 @@
 #   bash scripts/package-test.sh [build dir]      (default build)
 #
 # As root, with apt-get, it is a real `apt-get install ./painter_*.deb` and
-# `apt-get purge` (what CI does); otherwise, or with PACKAGE_TEST_SCRATCH=1, or
+# `apt-get purge` (what CI does; without the recommended packages, so the
+# dependencies alone must be enough); otherwise, or with PACKAGE_TEST_SCRATCH=1, or
 # when a painter package is already installed (it is left alone), the package
 # is unpacked into a scratch root with dpkg -x.
 set -euo pipefail
@@ -43,7 +44,7 @@ fi
 apt_lock=(-o DPkg::Lock::Timeout=300)
 if ((real)); then
   echo "== Package: apt-get install $(basename "$deb")"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${apt_lock[@]}" "$deb" >/dev/null ||
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${apt_lock[@]}" "$deb" >/dev/null ||
     fail "apt-get could not install the package"
   # Removed again whatever happens below.
   trap 'DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq "${apt_lock[@]}" painter >/dev/null 2>&1; rm -rf "$work"' EXIT

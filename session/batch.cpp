@@ -104,11 +104,10 @@ struct Painted {
 
 // One picture, painted as the first after start-up, written to `path`.
 Painted paintOne(const QString& name, const QString& path, const BatchOptions& options) {
-    FirstPicture picture(name, options.year);
-    PainterSession& session = picture.session;
-    const SaveOutcome saved = savePicture(session.picture1(), path, options.extension.toLatin1(),
+    FirstPicture picture(name, {.year = options.year, .fieldAhead = options.fieldAhead});
+    const SaveOutcome saved = savePicture(picture.surface(), path, options.extension.toLatin1(),
                                           options.noClobber ? SaveMode::NoReplace : SaveMode::Replace);
-    return {saved.problem, static_cast<int>(session.state().nac)};
+    return {saved.problem, static_cast<int>(picture.state().nac)};
 }
 
 bool hasOuterBlanks(const QString& name) {

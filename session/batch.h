@@ -52,6 +52,9 @@ struct BatchOptions {
     int shardIndex = 0;         // only lines whose number is shardIndex modulo shardCount
     int shardCount = 1;
     int year = 2011;            // the year on the greeting
+    // Each picture's field arithmetic ahead on a second thread; off by
+    // default, as the workers already keep every core busy.
+    bool fieldAhead = false;
     // Set (by a signal) to stop: pictures in hand are finished, no new one begins.
     const std::atomic<int>* stop = nullptr;
     // Called on the calling thread after each picture, in completion order.

@@ -6,7 +6,7 @@ namespace painter {
 
 QJsonObject describeName(const QString& name) {
     PictureFacts facts;
-    const FirstPicture picture(name, FirstPicture::kDefaultYear, &facts);
+    const FirstPicture picture(name, {.facts = &facts});
     const PictureState& s = picture.state();
     return QJsonObject{
         {"name", s.t},

@@ -2,11 +2,13 @@
 
 namespace painter {
 
-FirstPicture::FirstPicture(const QString& name, int year, PictureFacts* facts) {
-    services.names << name;
-    session.state().leto = year;
-    session.platform().facts = facts;
-    session.formLoad();
+FirstPicture::FirstPicture(const QString& name, const FirstPictureOptions& options) {
+    services_.names << name;
+    session_.platform().facts = options.facts;
+    session_.platform().fieldAhead = options.fieldAhead;
+    session_.state().leto = options.year;
+    // The window's start-up; without a folder it makes none.
+    session_.formLoad();
 }
 
 }  // namespace painter

@@ -1,8 +1,9 @@
 #pragma once
 // A name painted as the first picture after start-up, with no window and no
-// save folder: what every headless run paints, so a name gives the picture
-// the window paints for it first. Every caller that wants a name's picture
-// (command line, batch, describe, tests, benchmarks) paints it here.
+// save folder: the window's own start-up, so it is the picture the window
+// paints for the name first, whatever was painted before. Single pictures,
+// batches, --describe, the web service, the tests and the benchmarks all
+// paint names this way.
 
 #include "session/picture_cycle.h"
 #include "platform/clock.h"
@@ -13,21 +14,27 @@
 
 namespace painter {
 
-struct FirstPicture {
-    // The greeting's year when none is asked for.
-    static constexpr int kDefaultYear = 2011;
+struct FirstPictureOptions {
+    int year = 2011;                 // the year the greeting wishes luck in
+    PictureFacts* facts = nullptr;   // when set, what the picture decided is recorded there
+    // The field arithmetic ahead on a second thread: worth it for one picture,
+    // not where other pictures already keep every core busy.
+    bool fieldAhead = true;
+};
 
-    // Runs the window's start-up (without a save folder) for `name`, wishing
-    // luck in `year`. `facts`, when given, receives what made the picture.
-    explicit FirstPicture(const QString& name, int year = kDefaultYear, PictureFacts* facts = nullptr);
+class FirstPicture {
+public:
+    // Paints `name`, which must be acceptable (see nameRejection).
+    explicit FirstPicture(const QString& name, const FirstPictureOptions& options = {});
 
-    const Surface& picture() const { return session.picture1(); }
-    const PictureState& state() const { return session.state(); }
+    const Surface& surface() const { return session_.picture1(); }
+    const PictureState& state() const { return session_.state(); }
 
-    RandomGenerator rng;
-    SystemClock clock;
-    QuietServices services;
-    PainterSession session{rng, clock, services, QString()};
+private:
+    RandomGenerator rng_;
+    SystemClock clock_;
+    QuietServices services_;
+    PainterSession session_{rng_, clock_, services_, QString()};
 };
 
 }  // namespace painter

@@ -38,7 +38,7 @@ TEST(NameList, LinesBlankLinesAndLineEnds) {
 }
 
 QByteArray firstPictureOf(const QString& name) {
-    return testing::sha256(FirstPicture(name).picture());
+    return testing::sha256(FirstPicture(name).surface());
 }
 
 QByteArray fileHash(const QString& path) {

@@ -93,10 +93,43 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{.label = "EmptyFolder", .arguments = {"--folder", ""}, .kind = Kind::Invalid, .errorPart = "--folder"},
         ParseCase{.label = "MissingValue", .arguments = {"--name"}, .kind = Kind::Invalid, .errorPart = "name"},
         ParseCase{.label = "UnknownOption", .arguments = {"--colour", "red"}, .kind = Kind::Invalid, .errorPart = "colour"},
-        ParseCase{.label = "StrayArgument", .arguments = {"ana"}, .kind = Kind::Invalid, .errorPart = "'ana'"}),
+        ParseCase{.label = "StrayArgument", .arguments = {"ana"}, .kind = Kind::Invalid, .errorPart = "'ana'"},
+        ParseCase{.label = "Serve", .arguments = {"--serve", "8080", "--jobs", "3", "--queue", "9", "--quiet"}, .kind = Kind::Serve},
+        ParseCase{.label = "ServeWithName", .arguments = {"--serve", "8080", "--name", "ana"}, .kind = Kind::Invalid, .errorPart = "--serve"},
+        ParseCase{.label = "ServeBadPort", .arguments = {"--serve", "70000"}, .kind = Kind::Invalid, .errorPart = "0 to 65535"},
+        ParseCase{.label = "ServeNoHost", .arguments = {"--serve", ":8080"}, .kind = Kind::Invalid, .errorPart = "host"},
+        ParseCase{.label = "ServeBadJobs", .arguments = {"--serve", "8080", "--jobs", "0"}, .kind = Kind::Invalid, .errorPart = "--jobs"},
+        ParseCase{.label = "ServeBadQueue", .arguments = {"--serve", "8080", "--queue", "x"}, .kind = Kind::Invalid, .errorPart = "--queue"},
+        ParseCase{.label = "QuietAlone", .arguments = {"--quiet"}, .kind = Kind::Invalid, .errorPart = "--serve"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // ---------------------------------------------------------------- the program
+
+TEST(ServeAddress, HostAndPortOfTheArgument)
+{
+    struct Case {
+        const char* text;
+        const char* host;  // nullptr: refused
+        int port;
+    };
+    const Case cases[] = {
+        {"8080", "127.0.0.1", 8080}, {"0", "127.0.0.1", 0},        {"0.0.0.0:80", "0.0.0.0", 80},
+        {"[::1]:8080", "::1", 8080}, {"localhost:1", "localhost", 1}, {"::1:8080", nullptr, 0},
+        {"[::1]8080", nullptr, 0},   {"ana", nullptr, 0},           {"+80", nullptr, 0},
+        {"-1", nullptr, 0},          {"", nullptr, 0},
+    };
+    CommandLine commandLine;
+    for (const Case& c : cases) {
+        const CommandLineRequest r = commandLine.parse({"painter", "--serve", QString::fromLatin1(c.text)});
+        if (!c.host) {
+            EXPECT_EQ(r.kind, Kind::Invalid) << c.text;
+            continue;
+        }
+        ASSERT_EQ(r.kind, Kind::Serve) << c.text << ": " << r.error.toStdString();
+        EXPECT_EQ(r.serveHost, QString::fromLatin1(c.host)) << c.text;
+        EXPECT_EQ(r.servePort, c.port) << c.text;
+    }
+}
 
 TEST(PainterProgram, PaintsOneNameIntoTheFileWithoutADisplay)
 {

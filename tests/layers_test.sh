@@ -12,7 +12,7 @@ layers=$(realpath "$2")
 declare -A header=(
   [platform]=platform/surface.h [picture]=picture/picture_state.h [params]=params/name_entry.h
   [render]=render/paint_field.h [ornament]=ornament/ornaments.h [output]=output/greeting.h
-  [session]=session/picture_cycle.h [app]=app/form1.h
+  [session]=session/picture_cycle.h [web]=web/web_server.h [app]=app/form1.h
 )
 # target: the folders it may include; every other folder must stay out of reach.
 declare -A sees=(
@@ -22,6 +22,7 @@ declare -A sees=(
   [painter_ornament]="ornament picture platform"
   [painter_output]="output picture platform"
   [painter_session]="session params render ornament output picture platform"
+  [painter_web]="web session params render ornament output picture platform"
 )
 
 work=$(mktemp -d)

@@ -8,6 +8,8 @@
 #include <ostream>
 
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 namespace painter {
 namespace {
@@ -186,6 +188,21 @@ TEST(BrushModes, StrokeOffsetsSurviveZeroAngle) {
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x) count += picture.point(x, y) != 0;
     EXPECT_EQ(count, 1);
+}
+
+// The walking modes step in whole numbers from the draw's 24 bits. Provoked:
+// every one of the 2^24 values a draw can take, for both walks, against
+// Int(Rnd * w - h) computed the long way, through single and double precision.
+TEST(WalkStep, EveryDrawGivesTheFloorOfItsScaledValue) {
+    for (const auto& [w, h] : {std::pair{5, 2}, std::pair{9, 4}}) {
+        for (std::uint32_t k = 0; k < (1u << 24); ++k) {
+            const float rnd = static_cast<float>(k) * 0x1p-24f;
+            const double longWay = std::floor(static_cast<double>(rnd) * w - h);
+            if (walkStep(k, w, h) != longWay) {
+                FAIL() << "k = " << k << ", w = " << w << ": " << walkStep(k, w, h) << " instead of " << longWay;
+            }
+        }
+    }
 }
 
 }  // namespace

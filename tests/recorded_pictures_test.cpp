@@ -35,11 +35,11 @@ TEST_P(RecordedPictureTest, NamePaintsItsRecordedPicture) {
     Surface beforeGreeting;
     PictureFacts facts;
     facts.beforeGreeting = &beforeGreeting;
-    const FirstPicture picture(QString::fromLatin1(c.name), FirstPicture::kDefaultYear, &facts);
+    const FirstPicture picture(QString::fromLatin1(c.name), {.facts = &facts});
     EXPECT_EQ(picture.state().nac, c.mode) << '"' << c.name << '"';
     EXPECT_EQ(sha256(beforeGreeting).toStdString(), c.field)
         << '"' << c.name << "\" (" << c.why << "): the marks changed";
-    EXPECT_EQ(sha256(picture.picture()).toStdString(), c.finished)
+    EXPECT_EQ(sha256(picture.surface()).toStdString(), c.finished)
         << '"' << c.name << "\" (" << c.why << "): the finished picture changed";
 }
 
@@ -120,7 +120,7 @@ class RecordedDrawCount : public ::testing::TestWithParam<DrawCount> {};
 
 TEST_P(RecordedDrawCount, WholePictureDrawsItsRecordedNumber) {
     PictureFacts facts;
-    const FirstPicture picture(QString::fromLatin1(GetParam().name), FirstPicture::kDefaultYear, &facts);
+    const FirstPicture picture(QString::fromLatin1(GetParam().name), {.facts = &facts});
     EXPECT_EQ(picture.state().nac, GetParam().mode);
     EXPECT_EQ(facts.draws, GetParam().draws) << '"' << GetParam().name << '"';
 }

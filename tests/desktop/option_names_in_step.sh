@@ -10,7 +10,7 @@ painter=$1 manpage=$2 completion=$3
 # "  -h, --help   Displays ..." and "  --name <name>  Paint ...": the names at
 # the start of each option line.
 help_names=$(QT_QPA_PLATFORM=offscreen "$painter" --help 2>/dev/null |
-  grep -E '^  +-' | sed -E 's/^ +//; s/ <[^>]*>//g; s/  .*//' | tr -d ',' | tr ' ' '\n' | grep -E '^-' | sort -u)
+  grep -E '^  -' | sed -E 's/^ +//; s/ <[^>]*>//g; s/  .*//' | tr -d ',' | tr ' ' '\n' | grep -E '^-' | sort -u)
 if [ -z "$help_names" ]; then
   echo "painter --help lists no options" >&2
   exit 1

@@ -1,0 +1,32 @@
+#pragma once
+// The picture formats the web service answers with: a format's name becomes
+// the picture's bytes and their content type. Every format goes through here.
+
+#include "platform/surface.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace painter {
+
+struct FormatProblem {
+    int status = 400;  // 400: no such format; 501: known, not in this build
+    QString reason;
+};
+
+// Why `format` cannot be answered, or nothing when it can; asked before
+// anything is painted.
+std::optional<FormatProblem> webFormatProblem(const QString& format);
+
+struct EncodedPicture {
+    QByteArray bytes;
+    QByteArray contentType;
+};
+
+// The picture in `format` (one that webFormatProblem accepts): the same bytes
+// that --output writes into a file of that extension.
+EncodedPicture encodeForWeb(const Surface& surface, const QString& format);
+
+}  // namespace painter
