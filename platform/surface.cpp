@@ -55,6 +55,9 @@
 
 #include "platform/surface.h"
 
+#include "platform/exact_math.h"
+#include "platform/whole_numbers.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -76,17 +79,9 @@ constexpr double kExactLineLimit = 1048576.0;  // 2^20
 // rounding of the clip itself can move it.
 constexpr double kLineClipMargin = 4.0;
 
-// floor(v) for any double, inline: the library call costs more than a whole
-// short line. Doubles from 2^52 on are whole numbers already; NaN stays NaN.
-inline double floorExact(double v) {
-    if (!(std::fabs(v) < 4503599627370496.0)) return v;
-    const auto t = static_cast<double>(static_cast<std::int64_t>(v));  // towards zero
-    // No branch: for random values whether one is taken is a coin toss.
-    return t - static_cast<double>(t > v);
-}
 
 // The pixel that covers position v (integral, or NaN for NaN).
-inline double snap(float v) { return floorExact(static_cast<double>(v) + 0.5); }
+inline double snap(float v) { return floorWhole(static_cast<double>(v) + 0.5); }
 
 // floor(v) for v >= 0, without a library call on targets that lack a rounding
 // instruction. Doubles from 2^52 on are whole numbers already.
@@ -173,7 +168,7 @@ struct ArcSweep {
 };
 
 inline bool onSweep(const ArcSweep& sweep, double dx, double upDy) {
-    double angle = std::atan2(upDy, dx);
+    double angle = xm::atan2(upDy, dx);
     if (angle < 0) angle += kTwoPi;
     if (sweep.start <= sweep.end) return angle >= sweep.start && angle <= sweep.end;
     return angle >= sweep.start || angle <= sweep.end;
@@ -520,8 +515,8 @@ void Surface::line(float x1f, float y1f, float x2f, float y2f, Colour c) {
             return;
     }
     const Raster r{pixels_.data(), width_, height_};
-    drawSegment(r, static_cast<std::int64_t>(floorExact(x1 + 0.5)), static_cast<std::int64_t>(floorExact(y1 + 0.5)),
-                static_cast<std::int64_t>(floorExact(x2 + 0.5)), static_cast<std::int64_t>(floorExact(y2 + 0.5)),
+    drawSegment(r, static_cast<std::int64_t>(floorWhole(x1 + 0.5)), static_cast<std::int64_t>(floorWhole(y1 + 0.5)),
+                static_cast<std::int64_t>(floorWhole(x2 + 0.5)), static_cast<std::int64_t>(floorWhole(y2 + 0.5)),
                 toPixel(c));
 }
 

@@ -54,15 +54,6 @@ void triangle(double scale, const PictureState& s, const PixelMark& m, Surface& 
 
 }  // namespace
 
-int drawsPerPixel(int mode) {
-    switch (mode) {
-    case 6: case 7: case 8: case 15: return 1;
-    case 9: case 10: case 11: return 40;
-    case 18: return 20;
-    default: return 0;
-    }
-}
-
 void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& pic, RandomGenerator& rng) {
     const Colour c = m.colour;
     const double ax = s.i + m.sm;  // the anchor point

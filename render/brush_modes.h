@@ -34,8 +34,6 @@ inline double walkStep(std::uint32_t bits, int w, int h) {
     return static_cast<double>(static_cast<int>((bits * static_cast<std::uint32_t>(w)) >> 24) - h);
 }
 
-// Random draws one pixel makes in each mode.
-int drawsPerPixel(int mode);
 
 // Marks pixel (s.i, s.j) in the given mode.
 void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& picture, RandomGenerator& rng);
