@@ -47,7 +47,7 @@ void Surface::setBackColor(Colour c) {
 
 void Surface::cls() { std::fill(pixels_.begin(), pixels_.end(), toPixel(backColor_)); }
 
-void Surface::box(float x1, float y1, float x2, float y2, Colour c) {
+void Surface::box(float x1, float y1, float x2, float y2, Colour c, Fill fill) {
     const double ax = snap(x1), ay = snap(y1), bx = snap(x2), by = snap(y2);
     if (!allFinite({ax, ay, bx, by})) return;
     const double left = std::min(ax, bx), right = std::max(ax, bx);
@@ -63,14 +63,14 @@ void Surface::box(float x1, float y1, float x2, float y2, Colour c) {
     // Every row between top and bottom has the same three runs.
     const Run leftSide = clipColumns(r, left, left);
     const Run rightSide = right > left ? clipColumns(r, right, right) : Run{};
-    const bool solid = fillStyle == 0 && right - left >= 2;
-    const Run inside = solid ? clipColumns(r, left + 1, right - 1) : Run{};
-    const std::uint32_t fill = toPixel(fillColor);
+    const bool solid = fill.solid && right - left >= 2;
+    const Run insideRun = solid ? clipColumns(r, left + 1, right - 1) : Run{};
+    const std::uint32_t inside = toPixel(fill.colour);
     const int first = static_cast<int>(yFirst), last = static_cast<int>(yLast);
     std::uint32_t* model = r.row(first);
     paint(model, leftSide, edge);
     paint(model, rightSide, edge);
-    paint(model, inside, fill);
+    paint(model, insideRun, inside);
     if (solid) {
         // A solid box's rows are all alike: copy the first one.
         const Run whole = clipColumns(r, left, right);

@@ -68,7 +68,7 @@ inline bool onSweep(const ArcSweep& sweep, double dx, double upDy) {
     return angle >= sweep.start || angle <= sweep.end;
 }
 
-enum class Fill { None, Solid };
+enum class FillKind { None, Solid };
 
 // Rows of an ellipse whose centre lies closer than this to the raster are
 // drawn in 64-bit integers; distances from such a centre are exact.
@@ -82,7 +82,7 @@ struct EllipseJob {
     Raster r;
     double cx, cy, A, B;
     double ratio;  // A / B
-    Fill fill;
+    FillKind fill;
     std::uint32_t outline, inside;
     ArcSweep sweep;
 
@@ -101,7 +101,7 @@ struct EllipseJob {
         } else {
             out.left = clipColumns(r, x - here, x - interior - 1);
             out.right = clipColumns(r, x + interior + 1, x + here);
-            if (fill == Fill::Solid) out.inside = clipColumns(r, x - interior, x + interior);
+            if (fill == FillKind::Solid) out.inside = clipColumns(r, x - interior, x + interior);
         }
         return out;
     }
@@ -161,7 +161,7 @@ struct EllipseJob {
     // (equally long by symmetry) in one loop.
     void drawWhollyInside() const {
         const int x = static_cast<int>(cx), y = static_cast<int>(cy);
-        const bool solid = fill == Fill::Solid;
+        const bool solid = fill == FillKind::Solid;
         const std::uint32_t c = outline;
         walkRows(0, static_cast<std::int64_t>(floorNonNegative(B)), [&](std::int64_t d, std::int64_t here64, std::int64_t interior64) {
             const int here = static_cast<int>(here64), interior = static_cast<int>(interior64);
@@ -188,7 +188,7 @@ struct EllipseJob {
         if (cx + reachX < 0 || cx - reachX > r.width - 1) return;
         if (cy + reachY < 0 || cy - reachY > r.height - 1) return;
 
-        if (fill == Fill::None) {
+        if (fill == FillKind::None) {
             // Nothing to draw when the raster lies wholly in the figure's
             // interior: every visible row's interior reaches past both sides.
             // Rows -1 and height are the farthest from the centre that the
@@ -247,7 +247,7 @@ inline bool halfAxes(double radius, double aspect, double& a, double& b) {
 
 }  // namespace
 
-void Surface::speck(float x, float y, Colour c) {
+void Surface::speck(float x, float y, Colour c, Fill fill) {
     // The circle of radius 1: half-axes 1.5, so every row of the 3 x 3 block
     // around the centre pixel reaches one column; only the centre has all four
     // neighbours in the figure, so it is the interior and the other eight the
@@ -256,8 +256,8 @@ void Surface::speck(float x, float y, Colour c) {
     if (!(cx >= -1 && cx <= width_ && cy >= -1 && cy <= height_)) return;
     const int x0 = static_cast<int>(cx), y0 = static_cast<int>(cy);
     const std::uint32_t edge = toPixel(c);
-    const bool solid = fillStyle == 0;
-    const std::uint32_t inside = toPixel(fillColor);
+    const bool solid = fill.solid;
+    const std::uint32_t inside = toPixel(fill.colour);
     if (x0 >= 1 && x0 < width_ - 1 && y0 >= 1 && y0 < height_ - 1) {
         std::uint32_t* p = pixels_.data() + static_cast<std::size_t>(y0) * width_ + x0;
         p[-width_ - 1] = p[-width_] = p[-width_ + 1] = edge;
@@ -277,12 +277,12 @@ void Surface::speck(float x, float y, Colour c) {
     }
 }
 
-void Surface::ellipse(float x, float y, float radius, float aspect, Colour c) {
+void Surface::ellipse(float x, float y, float radius, float aspect, Colour c, Fill fill) {
     const double cx = snap(x), cy = snap(y);
     double a, b;
     if (!allFinite({cx, cy}) || !halfAxes(radius, aspect, a, b)) return;
     const EllipseJob job{{pixels_.data(), width_, height_}, cx, cy, a + 0.5, b + 0.5, (a + 0.5) / (b + 0.5),
-                         fillStyle == 0 ? Fill::Solid : Fill::None, toPixel(c), toPixel(fillColor), ArcSweep{}};
+                         fill.solid ? FillKind::Solid : FillKind::None, toPixel(c), toPixel(fill.colour), ArcSweep{}};
     job.draw();
 }
 
@@ -298,7 +298,7 @@ void Surface::arc(float x, float y, float radius, float start, float end, float 
         sweep.end = std::fmod(std::fabs(static_cast<double>(end)), kTwoPi);
         sweep.partial = sweep.start != sweep.end;
     }
-    const EllipseJob job{{pixels_.data(), width_, height_}, cx, cy, a + 0.5, b + 0.5, (a + 0.5) / (b + 0.5), Fill::None, toPixel(c), 0, sweep};
+    const EllipseJob job{{pixels_.data(), width_, height_}, cx, cy, a + 0.5, b + 0.5, (a + 0.5) / (b + 0.5), FillKind::None, toPixel(c), 0, sweep};
     job.draw();
 }
 

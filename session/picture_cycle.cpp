@@ -13,7 +13,6 @@
 namespace painter {
 
 bool NewPicture(PictureState& s, Platform& p, std::uint64_t cycle) {
-    p.picture1.fillStyle = 0;
     PickParameters(s, p);
     // Three draws nothing reads; they still move the sequence.
     s.re0 = static_cast<float>(static_cast<double>(p.rng.next()) * 200 + 10);
@@ -56,7 +55,6 @@ void PainterSession::formLoad() {
     platform_.rng.randomize(platform_.clock.secondsSinceMidnight());
     createPictureFolder(platform_.folder);  // a failure shows only when saving
     form_.cls();
-    picture1_.fillStyle = 0;
     form_.setBackColor(qbColor(0));
     form_.foreColor = qbColor(7);  // the "*" stays readable on the black window
     setStartupValues(state_);

@@ -122,7 +122,7 @@ TEST(BrushModes, EveryModeMarksThePicture) {
         s.nac = nac;
         s.fi1 = 1.7;
         Surface picture;
-        picture.fillColor = 0x00FF00;  // left by an earlier picture
+        s.fillColor = 0x00FF00;  // left by an earlier picture
         RandomGenerator rng;
         PaintPixel(s, picture, rng);
         int count = 0;
@@ -140,12 +140,12 @@ TEST(BrushModes, FillColourCarriesOver) {
         PictureState s = pixelState();
         s.nac = nac;
         Surface picture;
-        picture.fillColor = 0x123456;
+        s.fillColor = 0x123456;
         RandomGenerator rng;
         PaintPixel(s, picture, rng);
         const Colour c = rgb(s.ret, s.grt, s.blt);
         const Colour expected = sets[nac] == -1 ? 0x123456 : sets[nac] == 0 ? 0 : c;
-        EXPECT_EQ(picture.fillColor, expected) << "mode " << nac;
+        EXPECT_EQ(s.fillColor, expected) << "mode " << nac;
     }
 }
 
