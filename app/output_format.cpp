@@ -4,8 +4,6 @@
 
 namespace painter {
 
-QStringList pictureFormats() { return {QStringLiteral("bmp"), QStringLiteral("png")}; }
-
 namespace {
 
 QString formatList() {

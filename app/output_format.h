@@ -2,15 +2,13 @@
 // Which picture format a file given on the command line is written in, or why
 // it cannot be: the one place that knows the formats the program writes.
 
+#include "output/picture_save.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 namespace painter {
-
-// The formats a picture file can have, lower case, as --format and the file
-// name's extension spell them.
-QStringList pictureFormats();
 
 struct OutputFormat {
     QByteArray format;  // "bmp", "png", ...; empty when refused

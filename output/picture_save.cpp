@@ -50,6 +50,8 @@ Problem writeImage(QIODevice& device, const Surface& surface, const QByteArray& 
 
 }  // namespace
 
+QStringList pictureFormats() { return {QStringLiteral("bmp"), QStringLiteral("png")}; }
+
 QByteArray encodePicture(const Surface& surface, const QByteArray& format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);

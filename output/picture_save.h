@@ -14,6 +14,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace painter {
 
@@ -25,7 +26,11 @@ struct SaveOutcome {
     bool ok() const { return !problem; }
 };
 
-// `format` is "bmp" or "png", whatever the file name ends in.
+// The formats a picture can be written in, lower case, as --format and a
+// file name's extension spell them.
+QStringList pictureFormats();
+
+// `format` is one of pictureFormats(), whatever the file name ends in.
 [[nodiscard]] SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode);
 
 // The picture encoded in `format`, for writing where there is no file (standard output).

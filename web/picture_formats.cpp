@@ -5,7 +5,7 @@
 namespace painter {
 
 std::optional<FormatProblem> webFormatProblem(const QString& format) {
-    if (format == QLatin1String("png") || format == QLatin1String("bmp")) return std::nullopt;
+    if (pictureFormats().contains(format)) return std::nullopt;
     if (format == QLatin1String("pdf"))
         return FormatProblem{501, QStringLiteral("PDF cards are not available in this build")};
     return FormatProblem{400, QStringLiteral("format is png, bmp or pdf")};
