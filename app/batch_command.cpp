@@ -1,6 +1,6 @@
 #include "app/batch_command.h"
 
-#include "session/batch.h"
+#include "app/card_commands.h"
 #include "app/stop_signals.h"
 
 #include <QCoreApplication>
@@ -74,6 +74,8 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
     options.shardIndex = request.shardIndex;
     options.shardCount = request.shardCount;
     options.year = request.year;
+    options.scale = request.scale;
+    options.layout = request.layout;
     options.stop = &stopSignal();
 
     QByteArray text;
@@ -82,6 +84,7 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
     text.clear();
     const QString listName = request.namesFile == QLatin1String("-") ? QStringLiteral("standard input")
                                                                      : request.namesFile;
+    if (!check && (!request.output.isEmpty() || !request.sheet.isEmpty())) return runCardBatch(request, names, listName);
     if (!check) {
         // Made like --folder; only a folder that cannot be made or written to stops the batch.
         QDir().mkpath(request.outputDir);

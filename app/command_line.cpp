@@ -8,7 +8,10 @@
 #include "session/picture_cycle.h"
 #include "app/stop_signals.h"
 #include "app/qt_window_services.h"
+#include "output/card_pdf.h"
+#include "output/picture_file.h"
 #include "output/picture_save.h"
+#include "output/upscale.h"
 #include "params/name_entry.h"
 #include "platform/caption_font.h"
 #include "platform/clock.h"
@@ -18,6 +21,8 @@
 #include "web/web_server.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImageWriter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -45,11 +50,12 @@ const std::vector<OptionSpec>& commandLineOptions()
              "folder as the window saves it (a taken file name gets -2, -3, ...).",
              "--name \"ana novak\" --output ana.png", kSingleMode | kDescribeMode},
             {{"output", "o"}, "file",
-             "With --name: the file the picture is written to, .bmp (24-bit) or .png by its extension; - writes it to "
-             "standard output (PNG unless --format says otherwise).",
-             "--name \"ana novak\" -o - | display", kSingleMode},
+             "With --name: the file the picture is written to, .bmp (24-bit), .png or .pdf (a print-ready card) by "
+             "its extension; - writes it to standard output (PNG unless --format says otherwise). With --names: one "
+             ".pdf document of every card.",
+             "--name \"ana novak\" -o - | display", kSingleMode | kBatchMode},
             {{"format"}, "format",
-             "bmp or png. With --names the format of every picture (default png); with --name the format of "
+             "bmp, png or pdf. With --names the format of every picture (default png); with --name the format of "
              "--output - or of the save folder's file.",
              "--names razred.txt --output-dir slike --format bmp", kSingleMode | kBatchMode},
             {{"folder"}, "dir",
@@ -94,6 +100,18 @@ const std::vector<OptionSpec>& commandLineOptions()
             {{"quiet", "q"}, "",
              "With --names: no progress, only refusals and the summary. With --serve: no line per request.",
              "--names razred.txt --output-dir slike -q", kBatchMode | kCheckMode | kServeMode},
+            {{"page"}, "paper",
+             "With a .pdf output: the paper, a6 (default), a5, a4 or letter.",
+             "--name \"ana novak\" --output ana.pdf --page a5", kSingleMode | kBatchMode},
+            {{"cards-per-page"}, "n",
+             "With a .pdf output: 1 (default), 2 or 4 cards on a page, with cut marks between them.",
+             "--names razred.txt --output razred.pdf --page a4 --cards-per-page 4", kSingleMode | kBatchMode},
+            {{"sheet"}, "file",
+             "With --names: a contact sheet of every picture with its name, .png, .bmp or .pdf.",
+             "--names razred.txt --sheet razred.png", kBatchMode},
+            {{"scale"}, "n",
+             "For .bmp and .png pictures: each pixel as an n x n block (1-8).",
+             "--name \"ana novak\" --output ana.png --scale 4", kSingleMode | kBatchMode},
             {{"serve"}, "address",
              "Serve pictures over HTTP on [HOST:]PORT (host 127.0.0.1 unless given; port 0 picks a free one); "
              "--jobs painting threads.",
@@ -190,9 +208,23 @@ int runSingle(const CommandLineRequest& request)
                                   : outputFormat(request.output, request.format).format;
 
     FirstPicture picture(request.name, {.year = request.year});
-    const Surface& surface = picture.surface();
+    const QImage image = surfaceImage(picture.surface());
+    // The picture as the file wants it: a print-ready card, or the pixels (enlarged with --scale).
+    const FileWriter write = [&](QIODevice& device, QString* error) {
+        if (format == "pdf") return writeCardPdf(device, {request.name, request.layout, 1, [&image](int) { return image; }});
+        QImageWriter writer(&device, format);
+        if (writer.write(request.scale > 1 ? upscaleImage(image, request.scale) : image)) return true;
+        if (error) *error = writer.errorString();
+        return false;
+    };
     if (toStdout) {
-        const QByteArray bytes = encodePicture(surface, format);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (QString error; !write(buffer, &error)) {
+            err() << programName() << ": cannot encode the picture: " << error << Qt::endl;
+            return kExitFailure;
+        }
         for (qsizetype done = 0; done < bytes.size();) {
             const ssize_t n = ::write(STDOUT_FILENO, bytes.constData() + done, bytes.size() - done);
             if (n < 0 && errno == EINTR) continue;
@@ -210,7 +242,7 @@ int runSingle(const CommandLineRequest& request)
     if (request.output.isEmpty())
         path = QDir(request.folder).filePath(picture.state().imeslike + QLatin1Char('.') +
                                              QString::fromLatin1(format));
-    const SaveOutcome saved = savePicture(surface, path, format, mode);
+    const SaveOutcome saved = saveFile(path, mode, write);
     if (saved.problem) {
         err() << programName() << ": cannot write " << saved.path << ": " << *saved.problem << Qt::endl;
         return kExitFailure;
@@ -458,6 +490,7 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
             if (const OutputFormat f = outputFormat(request.output, request.format); !f.ok())
                 return invalid(QStringLiteral("cannot write %1: %2").arg(request.output, f.error));
         }
+        if (const QString why = parsePrintOptions(request); !why.isEmpty()) return invalid(why);
         return request;
     default:
         break;
@@ -480,11 +513,23 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
     }
     if (mode == kCheckMode) return request;
 
-    if (!isSet("output-dir"))
-        return invalid(QStringLiteral("--names needs --output-dir <dir> for the pictures (or --check)"));
+    if (!isSet("output-dir") && !isSet("output") && !isSet("sheet"))
+        return invalid(QStringLiteral("--names needs --output-dir <dir> for the pictures, --output <file.pdf> for "
+                                      "one document of every card, or --sheet <file> (or --check)"));
     request.outputDir = value("output-dir");
-    if (request.outputDir.isEmpty()) return invalid(QStringLiteral("--output-dir needs a folder name"));
+    if (isSet("output-dir") && request.outputDir.isEmpty())
+        return invalid(QStringLiteral("--output-dir needs a folder name"));
+    request.output = value("output");
+    request.sheet = value("sheet");
+    if (isSet("output") || isSet("sheet")) {
+        // A document or a sheet is made whole in one go: nothing to resume, shard or list line by line.
+        for (const char* name : {"skip-existing", "no-clobber", "manifest", "shard"})
+            if (isSet(name))
+                return invalid(QStringLiteral("--%1 goes with pictures in --output-dir, not with a PDF document or "
+                                              "a contact sheet").arg(QLatin1String(name)));
+    }
     if (request.format.isEmpty()) request.format = QStringLiteral("png");
+    if (const QString why = parsePrintOptions(request); !why.isEmpty()) return invalid(why);
     if (isSet("jobs")) {
         bool ok = false;
         request.jobs = value("jobs").toInt(&ok);
@@ -501,6 +546,53 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
             return invalid(QStringLiteral("--manifest %1: %2").arg(request.manifest, *problem));
     }
     return request;
+}
+
+// --page, --cards-per-page, --sheet and --scale: what they go with and their values.
+QString CommandLine::parsePrintOptions(CommandLineRequest& request) const
+{
+    using Kind = CommandLineRequest::Kind;
+    auto isSet = [this](const char* name) { return parser_.isSet(QString::fromLatin1(name)); };
+    auto value = [this](const char* name) { return parser_.value(QString::fromLatin1(name)); };
+    const auto pdfPath = [](const QString& path) {
+        return QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    };
+    const bool batch = request.kind == Kind::Batch, single = request.kind == Kind::Single;
+    const bool pdfFormat = request.format == QLatin1String("pdf");
+    const bool pdf = (single && (pdfPath(request.output) || pdfFormat)) ||
+                     (batch && (!request.output.isEmpty() || pdfFormat));
+    const bool pictures = (single && !request.output.isEmpty() && !pdf) || (batch && !request.outputDir.isEmpty() && !pdfFormat);
+    if (batch && !request.output.isEmpty()) {
+        if (!pdfPath(request.output))
+            return QStringLiteral("with --names, --output is one PDF of every card: a .pdf file, not '%1'")
+                .arg(request.output);
+        if (!request.outputDir.isEmpty())
+            return QStringLiteral("--output and --output-dir exclude each other with --names");
+    }
+    if (isSet("page") || isSet("cards-per-page")) {
+        if (!pdf) return QStringLiteral("--page and --cards-per-page go with a .pdf --output or --format pdf");
+        const QString page = isSet("page") ? value("page") : QStringLiteral("a6");
+        const auto paper = paperFromName(page);
+        if (!paper) return QStringLiteral("--page is a6, a5, a4 or letter, not '%1'").arg(page);
+        request.layout.paper = *paper;
+        const QString cards = isSet("cards-per-page") ? value("cards-per-page") : QStringLiteral("1");
+        if (cards != QLatin1String("1") && cards != QLatin1String("2") && cards != QLatin1String("4"))
+            return QStringLiteral("--cards-per-page is 1, 2 or 4, not '%1'").arg(cards);
+        request.layout.cardsPerPage = cards.toInt();
+    }
+    if (isSet("sheet")) {
+        const QString suffix = QFileInfo(request.sheet).suffix().toLower();
+        if (suffix != QLatin1String("png") && suffix != QLatin1String("bmp") && suffix != QLatin1String("pdf"))
+            return QStringLiteral("--sheet is a .png, .bmp or .pdf file, not '%1'").arg(request.sheet);
+    }
+    if (isSet("scale")) {
+        if (!pictures) return QStringLiteral("--scale goes with .bmp or .png pictures (--output or --output-dir)");
+        bool ok = false;
+        request.scale = value("scale").toInt(&ok);
+        if (!ok || request.scale < 1 || request.scale > 8)
+            return QStringLiteral("--scale takes a whole number from 1 to 8, not '%1'").arg(value("scale"));
+    }
+    return {};
 }
 
 // Every picture carries its caption: without the built-in font nothing starts.

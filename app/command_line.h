@@ -7,6 +7,8 @@
 // field in CommandLineRequest, fill it in CommandLine::parse, and use it where
 // the mode runs. Adding a way of running: give it a Kind and a Mode bit.
 
+#include "output/card_layout.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
@@ -76,6 +78,11 @@ struct CommandLineRequest {
     QString manifest;           // Batch: CSV or JSON lines file
     int shardIndex = 0, shardCount = 1;  // Batch, Check
     int year = 2011;            // the year on the greeting
+    // Printable outputs: a .pdf --output (Single: the card; Batch: one
+    // document of every card), --format pdf, the contact sheet, enlarging.
+    CardLayout layout;  // --page, --cards-per-page
+    QString sheet;      // Batch: the contact sheet file
+    int scale = 1;      // .bmp/.png pictures: each pixel as a scale x scale block
     QString error;   // Invalid
     QString serveHost;  // Serve
     int servePort = 8080;
@@ -101,6 +108,10 @@ public:
     QString helpAllText() const;
 
 private:
+    // Reads the printing options into `request`; returns why they cannot be
+    // used, or nothing.
+    QString parsePrintOptions(CommandLineRequest& request) const;
+
     QCommandLineParser parser_;
     QCommandLineOption helpOption_;
     QCommandLineOption versionOption_;

@@ -2,8 +2,12 @@
 
 #include "session/picture_cycle.h"
 #include "app/picture_view.h"
+#include "app/print_card.h"
+#include "output/picture_file.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -73,6 +77,23 @@ Form1::Form1(PainterSession& session, QWidget* parent)
     connect(command5_, &QPushButton::clicked, this, [this] { session_.ponovi(); });
     connect(command3_, &QPushButton::clicked, this, [this] { session_.shrani(); });
     connect(command2_, &QPushButton::clicked, this, &QWidget::close);
+
+    // The picture as it stands, named after the typed name.
+    auto card = [this] { return surfaceImage(session_.picture1()); };
+    auto title = [this] { return session_.state().t.isEmpty() ? QStringLiteral("prazno") : session_.state().t; };
+    print_ = new QAction(QStringLiteral("Natisni …"), this);
+    print_->setShortcut(QKeySequence::Print);
+    print_->setShortcutContext(Qt::WindowShortcut);
+    connect(print_, &QAction::triggered, this, [=, this] { printCardWithDialog(this, card(), title()); });
+    savePdf_ = new QAction(QStringLiteral("Shrani kot PDF …"), this);
+    connect(savePdf_, &QAction::triggered, this, [=, this] {
+        QString file = title();
+        file.replace(QLatin1Char(' '), QLatin1Char('-'));
+        saveCardPdfWithDialog(this, card(), title(), QDir(session_.platform().folder).filePath(file + ".pdf"));
+    });
+    picture1_->addAction(print_);
+    picture1_->addAction(savePdf_);
+    picture1_->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 QPushButton* Form1::makeButton(const char* objectName, const QString& caption, const QRect& geometry)

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QWidget>
 
+class QAction;
 class QLabel;
 class QPushButton;
 
@@ -45,6 +46,10 @@ public:
     QPushButton* command3() const { return command3_; }
     QPushButton* command5() const { return command5_; }
     QLabel* savedPathLabel() const { return savedPath_; }
+    // Printing reaches the window without a control of its own: Ctrl+P and
+    // the picture's context menu.
+    QAction* printAction() const { return print_; }
+    QAction* savePdfAction() const { return savePdf_; }
 
     // A narrow font whose captions fit the designed 17-pixel buttons.
     static QFont smallFont();
@@ -68,6 +73,8 @@ private:
     QPushButton* command5_;
     QPushButton* command3_;
     QLabel* savedPath_;
+    QAction* print_;
+    QAction* savePdf_;
 };
 
 }  // namespace painter

@@ -4,6 +4,8 @@
 
 namespace painter {
 
+QStringList pictureFormats() { return imageFormats() << QStringLiteral("pdf"); }
+
 namespace {
 
 QString formatList() {

@@ -10,6 +10,10 @@
 
 namespace painter {
 
+// The formats a picture file can have, lower case, as --format and the file
+// name's extension spell them: the image formats and PDF cards.
+QStringList pictureFormats();
+
 struct OutputFormat {
     QByteArray format;  // "bmp", "png", ...; empty when refused
     QString error;      // the reason, to follow "cannot write FILE: "

@@ -42,49 +42,59 @@ QString numbered(const QString& path, int n) {
     return info.dir().filePath(file);
 }
 
-Problem writeImage(QIODevice& device, const Surface& surface, const QByteArray& format) {
+bool writeImage(QIODevice& device, const QImage& image, const QByteArray& format, QString* error) {
     QImageWriter writer(&device, format);
-    if (writer.write(surfaceImage(surface))) return {};
-    return writer.errorString();
+    if (writer.write(image)) return true;
+    if (error) *error = writer.errorString();
+    return false;
 }
 
 }  // namespace
 
-QStringList pictureFormats() { return {QStringLiteral("bmp"), QStringLiteral("png")}; }
+QStringList imageFormats() { return {QStringLiteral("bmp"), QStringLiteral("png")}; }
 
 QByteArray encodePicture(const Surface& surface, const QByteArray& format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    return writeImage(buffer, surface, format) ? QByteArray() : bytes;
+    return writeImage(buffer, surfaceImage(surface), format, nullptr) ? bytes : QByteArray();
 }
 
 SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode) {
+    return saveImage(surfaceImage(surface), path, format, mode);
+}
+
+SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray& format, SaveMode mode) {
+    return saveFile(path, mode, [&](QIODevice& device, QString* error) { return writeImage(device, image, format, error); });
+}
+
+SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write) {
     if (mode == SaveMode::Replace) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) return {path, file.errorString()};
-        if (Problem problem = writeImage(file, surface, format)) {
-            if (file.error() != QFileDevice::NoError) problem = file.errorString();
-            file.cancelWriting();
-            return {path, problem};
-        }
-        if (!file.commit()) return {path, file.errorString()};
+        QString error;
+        if (!writeFileAtomically(path, write, &error)) return {path, error};
         return {path, {}};
     }
 
+    // Encoded in memory first: a short write to the temporary file (a full
+    // disk) is then plain to see, whatever the encoder does with its device.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
+    if (!write(buffer, &error)) return {path, error};
     QTemporaryFile temporary(QFileInfo(path).dir().filePath(QStringLiteral(".painter-XXXXXX")));
     if (!temporary.open()) return {path, temporary.errorString()};
-    if (Problem problem = writeImage(temporary, surface, format)) {
-        if (temporary.error() != QFileDevice::NoError) problem = temporary.errorString();
-        return {path, problem};
-    }
+    if (temporary.write(bytes) != bytes.size() || !temporary.flush())
+        return {path, temporary.error() != QFileDevice::NoError
+                                 ? temporary.errorString()
+                                 : QStringLiteral("the file could not be written whole (is the disk full?)")};
     // A temporary file is private (0600); the picture gets what a new file gets.
     static const mode_t mask = [] {
         const mode_t m = ::umask(0);
         ::umask(m);
         return m;
     }();
-    if (!temporary.flush() || ::fchmod(temporary.handle(), 0666 & ~mask) != 0 || ::fsync(temporary.handle()) != 0)
+    if (::fchmod(temporary.handle(), 0666 & ~mask) != 0 || ::fsync(temporary.handle()) != 0)
         return {path, temporary.errorString()};
     const QByteArray from = QFile::encodeName(temporary.fileName());
     for (int n = 1;; ++n) {

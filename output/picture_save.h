@@ -13,8 +13,13 @@
 #include "platform/surface.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+
+class QIODevice;
 
 namespace painter {
 
@@ -26,12 +31,22 @@ struct SaveOutcome {
     bool ok() const { return !problem; }
 };
 
-// The formats a picture can be written in, lower case, as --format and a
-// file name's extension spell them.
-QStringList pictureFormats();
+// The image formats a picture can be written in, lower case, as a file
+// name's extension spells them.
+QStringList imageFormats();
 
-// `format` is one of pictureFormats(), whatever the file name ends in.
+// `format` is one of imageFormats(), whatever the file name ends in.
 [[nodiscard]] SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode);
+
+// The same for any image (an enlarged picture).
+SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray& format, SaveMode mode);
+
+// Writes the file's contents into a device; false (with a reason in *error
+// when it has one) gives up.
+using FileWriter = std::function<bool(QIODevice& device, QString* error)>;
+
+// Any file (a PDF card) saved the same way.
+SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write);
 
 // The picture encoded in `format`, for writing where there is no file (standard output).
 QByteArray encodePicture(const Surface& surface, const QByteArray& format);

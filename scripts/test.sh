@@ -14,7 +14,7 @@ jobs=$(nproc)
 echo "== Release build and tests"
 cmake --preset release -DPAINTER_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure --no-tests=error -j "$jobs"
 echo "== Release stage took $SECONDS s"
 
 # A second compiler must paint the recorded pictures bit for bit too: clang

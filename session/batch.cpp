@@ -1,7 +1,10 @@
 #include "session/batch.h"
 
 #include "session/first_picture.h"
+#include "output/card_pdf.h"
+#include "output/picture_file.h"
 #include "output/picture_save.h"
+#include "output/upscale.h"
 #include "params/name_entry.h"
 #include "platform/surface_text.h"
 
@@ -91,10 +94,17 @@ namespace {
 
 // Saves are atomic, so a file under a picture's name is whole unless
 // something else wrote it; one that reads back as a picture of the right
-// size is complete.
-bool completePicture(const QString& path) {
+// size is complete, and so is a PDF that ends as a PDF ends.
+bool completePicture(const QString& path, const BatchOptions& options) {
+    if (options.extension == QLatin1String("pdf")) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || file.size() < 16) return false;
+        file.seek(file.size() - 16);
+        return file.read(16).contains("%%EOF");
+    }
     QImageReader reader(path);
-    return reader.size() == QSize(Surface::kPictureWidth, Surface::kPictureHeight) && !reader.read().isNull();
+    return reader.size() == QSize(Surface::kPictureWidth, Surface::kPictureHeight) * options.scale &&
+           !reader.read().isNull();
 }
 
 struct Painted {
@@ -105,8 +115,18 @@ struct Painted {
 // One picture, painted as the first after start-up, written to `path`.
 Painted paintOne(const QString& name, const QString& path, const BatchOptions& options) {
     FirstPicture picture(name, {.year = options.year, .fieldAhead = options.fieldAhead});
-    const SaveOutcome saved = savePicture(picture.surface(), path, options.extension.toLatin1(),
-                                          options.noClobber ? SaveMode::NoReplace : SaveMode::Replace);
+    const SaveMode mode = options.noClobber ? SaveMode::NoReplace : SaveMode::Replace;
+    SaveOutcome saved;
+    if (options.extension == QLatin1String("pdf")) {
+        const QImage image = surfaceImage(picture.surface());
+        const CardDocument card{name, options.layout, 1, [&image](int) { return image; }};
+        saved = saveFile(path, mode, [&card](QIODevice& device, QString*) { return writeCardPdf(device, card); });
+    } else if (options.scale > 1) {
+        saved = saveImage(upscaleImage(surfaceImage(picture.surface()), options.scale), path,
+                          options.extension.toLatin1(), mode);
+    } else {
+        saved = savePicture(picture.surface(), path, options.extension.toLatin1(), mode);
+    }
     return {saved.problem, static_cast<int>(picture.state().nac)};
 }
 
@@ -132,7 +152,7 @@ BatchPlan planNameList(const QList<NameLine>& names, const BatchOptions& options
         if (why) {
             entry.status = BatchEntry::Status::Refused;
             entry.reason = *why;
-        } else if (QFileInfo::exists(file) && options.skipExisting && completePicture(file)) {
+        } else if (QFileInfo::exists(file) && options.skipExisting && completePicture(file, options)) {
             entry.status = BatchEntry::Status::Kept;
         } else if (QFileInfo::exists(file) && options.noClobber) {
             entry.status = BatchEntry::Status::Refused;

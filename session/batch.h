@@ -3,6 +3,7 @@
 // A batch is planned first (every line checked, every file named) and painted
 // after, so refusals are known before the first picture.
 
+#include "output/card_layout.h"
 #include "platform/problem.h"
 
 #include <QByteArray>
@@ -52,6 +53,8 @@ struct BatchOptions {
     int shardIndex = 0;         // only lines whose number is shardIndex modulo shardCount
     int shardCount = 1;
     int year = 2011;            // the year on the greeting
+    int scale = 1;              // .bmp/.png: each pixel written as a scale x scale block
+    CardLayout layout;          // .pdf: the card's page
     // Each picture's field arithmetic ahead on a second thread; off by
     // default, as the workers already keep every core busy.
     bool fieldAhead = false;

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include "program_run.h"
+#include "pdf_tools.h"
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
@@ -100,7 +101,25 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{.label = "ServeNoHost", .arguments = {"--serve", ":8080"}, .kind = Kind::Invalid, .errorPart = "host"},
         ParseCase{.label = "ServeBadJobs", .arguments = {"--serve", "8080", "--jobs", "0"}, .kind = Kind::Invalid, .errorPart = "--jobs"},
         ParseCase{.label = "ServeBadQueue", .arguments = {"--serve", "8080", "--queue", "x"}, .kind = Kind::Invalid, .errorPart = "--queue"},
-        ParseCase{.label = "QuietAlone", .arguments = {"--quiet"}, .kind = Kind::Invalid, .errorPart = "--serve"}),
+        ParseCase{.label = "QuietAlone", .arguments = {"--quiet"}, .kind = Kind::Invalid, .errorPart = "--serve"},
+        // Printable outputs.
+        ParseCase{.label = "CardPdf", .arguments = {"--name", "ana", "--output", "a.pdf", "--page", "A5", "--cards-per-page", "2"}, .kind = Kind::Single, .name = "ana", .output = "a.pdf"},
+        ParseCase{.label = "ListIntoOnePdf", .arguments = {"--names", "l", "--output", "all.pdf"}, .kind = Kind::Batch, .output = "all.pdf"},
+        ParseCase{.label = "SheetOnly", .arguments = {"--names", "l", "--sheet", "s.png"}, .kind = Kind::Batch},
+        ParseCase{.label = "PdfPerName", .arguments = {"--names", "l", "--output-dir", "o", "--format", "pdf", "--page", "letter"}, .kind = Kind::Batch},
+        ParseCase{.label = "Scaled", .arguments = {"--name", "ana", "--output", "a.png", "--scale", "8"}, .kind = Kind::Single, .name = "ana", .output = "a.png"},
+        ParseCase{.label = "ScaledBatch", .arguments = {"--names", "l", "--output-dir", "o", "--scale", "2"}, .kind = Kind::Batch},
+        ParseCase{.label = "ListIntoPng", .arguments = {"--names", "l", "--output", "all.png"}, .kind = Kind::Invalid, .errorPart = ".pdf"},
+        ParseCase{.label = "OutputAndDir", .arguments = {"--names", "l", "--output", "a.pdf", "--output-dir", "o"}, .kind = Kind::Invalid, .errorPart = "exclude"},
+        ParseCase{.label = "PageWithoutPdf", .arguments = {"--name", "ana", "--output", "a.png", "--page", "a4"}, .kind = Kind::Invalid, .errorPart = "--page"},
+        ParseCase{.label = "UnknownPage", .arguments = {"--name", "ana", "--output", "a.pdf", "--page", "a3"}, .kind = Kind::Invalid, .errorPart = "'a3'"},
+        ParseCase{.label = "ThreeCardsPerPage", .arguments = {"--name", "ana", "--output", "a.pdf", "--cards-per-page", "3"}, .kind = Kind::Invalid, .errorPart = "1, 2 or 4"},
+        ParseCase{.label = "SheetWithoutNames", .arguments = {"--name", "ana", "--sheet", "s.png"}, .kind = Kind::Invalid, .errorPart = "--names"},
+        ParseCase{.label = "SheetAsGif", .arguments = {"--names", "l", "--sheet", "s.gif"}, .kind = Kind::Invalid, .errorPart = "s.gif"},
+        ParseCase{.label = "ScaleNine", .arguments = {"--name", "ana", "--output", "a.png", "--scale", "9"}, .kind = Kind::Invalid, .errorPart = "1 to 8"},
+        ParseCase{.label = "ScaleHalf", .arguments = {"--name", "ana", "--output", "a.png", "--scale", "1.5"}, .kind = Kind::Invalid, .errorPart = "1 to 8"},
+        ParseCase{.label = "ScalePdf", .arguments = {"--name", "ana", "--output", "a.pdf", "--scale", "2"}, .kind = Kind::Invalid, .errorPart = "--scale"},
+        ParseCase{.label = "ScaleIntoSaveFolder", .arguments = {"--name", "ana", "--scale", "2"}, .kind = Kind::Invalid, .errorPart = "--scale"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // ---------------------------------------------------------------- the program
@@ -295,6 +314,102 @@ TEST(PainterProgram, WindowPlatformOfTheDesktopDoesNotReachHeadlessRuns)
     ASSERT_TRUE(process.waitForFinished(-1));
     EXPECT_EQ(process.exitCode(), kExitOk) << process.readAllStandardError().toStdString();
     EXPECT_EQ(QImage(dir.filePath("a.bmp")).size(), QSize(700, 525));
+}
+
+}  // namespace
+}  // namespace painter
+
+namespace painter {
+namespace {
+
+using testing::pdfImages;
+using testing::pdfInfo;
+
+// The card of a name holds exactly the pixels of that name's bitmap; an
+// enlarged picture is the same picture in blocks.
+TEST(PainterProgram, CardPdfAndEnlargedPictureHoldTheBitmapsPixels)
+{
+    QTemporaryDir dir;
+    const QString bmp = dir.filePath("ana.bmp"), pdf = dir.filePath("ana.pdf"), big = dir.filePath("big.png");
+    for (const QStringList& args : {QStringList{"--output", bmp}, QStringList{"--output", pdf, "--page", "a5"},
+                                    QStringList{"--output", big, "--scale", "4"}}) {
+        const ProgramRun run = runPainterProgram(QStringList{"--name", "ana novak"} + args);
+        ASSERT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
+    }
+    const QImage picture = QImage(bmp).convertToFormat(QImage::Format_RGB888);
+    const QList<QImage> images = pdfImages(pdf);
+    ASSERT_EQ(images.size(), 1);
+    EXPECT_EQ(images[0], picture);
+    EXPECT_TRUE(pdfInfo(pdf).contains(QRegularExpression("Page size:\\s+595 x 420 pts")));  // A5 landscape
+    const QImage enlarged = QImage(big).convertToFormat(QImage::Format_RGB888);
+    ASSERT_EQ(enlarged.size(), QSize(2800, 2100));
+    EXPECT_EQ(enlarged.scaled(700, 525, Qt::IgnoreAspectRatio, Qt::FastTransformation), picture);
+    EXPECT_EQ(enlarged.pixel(2799, 2099), picture.pixel(699, 524));
+}
+
+TEST(PainterProgram, AListIntoOnePdfInOrderWithASheet)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("razred.pdf"), sheet = dir.filePath("razred.png");
+    const ProgramRun run = runPainterProgram(
+        {"--names", "-", "--output", pdf, "--page", "a4", "--cards-per-page", "4", "--sheet", sheet},
+        "eva\nAna\nbor\ncene\nana\nana\n");
+    EXPECT_EQ(run.exitCode, kExitFailure) << "line 2 is refused";
+    EXPECT_TRUE(run.err.contains("line 2: only blanks and a\u2013z")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("painted 5 of 6 names")) << run.err.toStdString();
+
+    const QList<QImage> images = pdfImages(pdf);
+    ASSERT_EQ(images.size(), 5) << "a name that comes again is a card again";
+    for (const auto& [k, name] : std::initializer_list<std::pair<int, const char*>>{{0, "eva"}, {1, "bor"}, {2, "cene"}, {3, "ana"}}) {
+        const QString one = dir.filePath(QStringLiteral("%1.bmp").arg(k));
+        ASSERT_EQ(runPainterProgram({"--name", name, "--output", one}).exitCode, kExitOk);
+        EXPECT_EQ(images[k], QImage(one).convertToFormat(QImage::Format_RGB888)) << name;
+    }
+    const QString info = pdfInfo(pdf);
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+2\\n"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+\\S"))) << info.toStdString();
+    // Five thumbnails in a 3 x 2 grid.
+    EXPECT_EQ(QImage(sheet).size(), QSize(3 * 160, 2 * 143));
+}
+
+TEST(PainterProgram, APdfPerNameIntoTheFolder)
+{
+    QTemporaryDir dir;
+    const ProgramRun run = runPainterProgram({"--names", "-", "--output-dir", dir.path(), "--format", "pdf"}, "eva\nana novak\n");
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"ana-novak.pdf", "eva.pdf"}));
+    EXPECT_EQ(pdfImages(dir.filePath("eva.pdf")).size(), 1);
+}
+
+// Provoked with outputs in a folder that does not exist: found before any
+// picture is painted, and no file is made.
+TEST(PainterProgram, PrintableOutputsIntoAMissingFolderFailBeforePainting)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("missing");
+    for (const QStringList& args : {QStringList{"--name", "ana", "--output", missing + "/a.pdf"},
+                                    QStringList{"--name", "ana", "--output", missing + "/a.png", "--scale", "2"},
+                                    QStringList{"--names", "-", "--output", missing + "/a.pdf"},
+                                    QStringList{"--names", "-", "--sheet", missing + "/s.png"}}) {
+        const ProgramRun run = runPainterProgram(args, "ana\n");
+        EXPECT_EQ(run.exitCode, kExitFailure) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(missing)) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains("[1/1]")) << "nothing was painted";
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
+}
+
+// Provoked with a list whose only name is refused: no empty document, no
+// empty sheet.
+TEST(PainterProgram, AListWithoutAPaintableNameWritesNoDocument)
+{
+    QTemporaryDir dir;
+    const ProgramRun run =
+        runPainterProgram({"--names", "-", "--output", dir.filePath("a.pdf"), "--sheet", dir.filePath("s.png")}, "Ana\n\n");
+    EXPECT_EQ(run.exitCode, kExitFailure);
+    EXPECT_TRUE(run.err.contains("line 1: only blanks")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("nothing written")) << run.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{});
 }
 
 }  // namespace

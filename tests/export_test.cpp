@@ -14,9 +14,6 @@
 #include <ostream>
 
 #include <csignal>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -24,6 +21,7 @@ namespace painter {
 namespace {
 
 using testing::QuietSession;
+using testing::setImmutable;
 using testing::sha256;
 
 TEST(Export, SavedBitmapIsThePictureAndNothingElse) {
@@ -62,19 +60,6 @@ TEST(Export, SavingAgainReplacesTheFile) {
     const QString folder = QFileInfo(q.session.lastSavedPath()).path();
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"T20101116140509.bmp"});
     EXPECT_EQ(QImage(q.session.lastSavedPath()).pixel(5, 5), qRgb(0xFF, 0xFF, 0));
-}
-
-// Root writes into folders without write permission, so for root a folder is
-// made read-only by the file system's immutable flag (as chattr +i does).
-bool setImmutable(const QString& folder, bool on) {
-    const int fd = open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-    done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    close(fd);
-    return done;
 }
 
 // A save that fails keeps the program, the picture and any older file.

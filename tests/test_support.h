@@ -8,7 +8,13 @@
 #include "platform/window_services.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <functional>
 #include <ostream>
@@ -49,6 +55,19 @@ inline QByteArray sha256(const Surface& s) {
                               static_cast<qsizetype>(s.width()) * s.height() * 4),
                QCryptographicHash::Sha256)
         .toHex();
+}
+
+// Root writes into folders without write permission, so for root a folder is
+// made read-only by the file system's immutable flag (as chattr +i does).
+inline bool setImmutable(const QString& folder, bool on) {
+    const int fd = open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    close(fd);
+    return done;
 }
 
 }  // namespace painter::testing

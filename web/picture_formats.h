@@ -12,7 +12,7 @@
 namespace painter {
 
 struct FormatProblem {
-    int status = 400;  // 400: no such format; 501: known, not in this build
+    int status = 400;  // no such format
     QString reason;
 };
 
@@ -25,8 +25,9 @@ struct EncodedPicture {
     QByteArray contentType;
 };
 
-// The picture in `format` (one that webFormatProblem accepts): the same bytes
-// that --output writes into a file of that extension.
-EncodedPicture encodeForWeb(const Surface& surface, const QString& format);
+// The picture of `name` in `format` (one that webFormatProblem accepts): the
+// bytes that --output writes into a file of that extension (a PDF card's
+// creation date is the moment it is made).
+EncodedPicture encodeForWeb(const Surface& surface, const QString& format, const QString& name);
 
 }  // namespace painter

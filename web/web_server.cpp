@@ -254,7 +254,7 @@ PaintServices poolServices(WorkerPool& pool) {
     services.picture = [&pool](const QString& name, const QString& format) -> std::optional<EncodedPicture> {
         auto painted = pool.trySubmit([name, format] {
             FirstPicture picture(name, {.fieldAhead = false});  // the painting threads keep every core busy
-            return encodeForWeb(picture.surface(), format);
+            return encodeForWeb(picture.surface(), format, name);
         });
         if (!painted) return std::nullopt;
         return painted->get();

@@ -7,17 +7,18 @@ set -uo pipefail
 completion=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$work" && mkdir slike && touch ana.png bor.bmp imena.txt
+cd "$work" && mkdir slike && touch ana.png bor.bmp cene.pdf imena.txt
 
 # command line (a trailing blank starts a new word) | expected offers, sorted
 cases=(
   "painter --na|--name --names"
   "painter --output-|--output-dir"
-  "painter --format |bmp png"
-  "painter --format p|png"
+  "painter --format |bmp pdf png"
+  "painter --page a|a4 a5 a6"
+  "painter --format p|pdf png"
   "painter --name |"
-  "painter --output |ana.png bor.bmp slike"
-  "painter --names |ana.png bor.bmp imena.txt slike"
+  "painter --output |ana.png bor.bmp cene.pdf slike"
+  "painter --names |ana.png bor.bmp cene.pdf imena.txt slike"
   "painter --output-dir |slike"
   "painter --folder s|slike"
   "painter --jobs x|"

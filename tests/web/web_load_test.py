@@ -92,7 +92,7 @@ def main():
             elif kind == 7:
                 jobs.append(("/missing", {}, 404, None))
             else:
-                jobs.append(("/picture?name=ana&format=pdf", {}, 501, None))
+                jobs.append(("/picture?name=ana&format=gif", {}, 400, None))
 
         lock = threading.Lock()
         next_job = [0]

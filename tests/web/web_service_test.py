@@ -91,6 +91,21 @@ class WebService(unittest.TestCase):
                 for key in ["content-type", "etag", "cache-control"]:
                     self.assertEqual(head_headers.get(key), get_headers.get(key))
 
+    def test_pdf_is_a_card_with_the_pictures_own_pixels(self):
+        status, headers, body = self.server.get("/picture?name=ana%20novak&format=pdf")
+        self.assertEqual(status, 200)
+        self.assertEqual(headers["content-type"], "application/pdf")
+        self.assertTrue(body.startswith(b"%PDF-"))
+        with tempfile.TemporaryDirectory() as work:
+            pdf = os.path.join(work, "card.pdf")
+            with open(pdf, "wb") as f:
+                f.write(body)
+            listing = subprocess.run(["pdfimages", "-list", pdf], check=True, capture_output=True,
+                                     text=True, timeout=60).stdout.splitlines()[2:]
+            self.assertEqual(len(listing), 1)
+            width, height = listing[0].split()[3:5]
+            self.assertEqual((width, height), ("700", "525"))
+
     def test_describe_is_the_command_lines_json(self):
         status, headers, body = self.server.get("/describe?name=ana%20novak")
         self.assertEqual(status, 200)
@@ -111,7 +126,6 @@ class WebService(unittest.TestCase):
             ("GET", "/picture", 400, "needs name="),
             ("GET", "/picture?name=ana&name=eva", 400, "more than once"),
             ("GET", "/picture?name=ana&format=gif", 400, "png, bmp or pdf"),
-            ("GET", "/picture?name=ana&format=pdf", 501, "not available in this build"),
             ("GET", "/describe?name=ana2", 400, "found '2' at position 4"),
             ("GET", "/nothing-here", 404, "no such page"),
             ("GET", "/picture/../etc/passwd", 404, "no such page"),

@@ -1,0 +1,121 @@
+#include "app/card_commands.h"
+
+#include "session/batch.h"
+#include "app/batch_command.h"
+#include "session/name_pictures.h"
+#include "output/card_pdf.h"
+#include "output/contact_sheet.h"
+#include "output/picture_file.h"
+#include "output/upscale.h"
+#include "params/name_entry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QThread>
+
+#include <algorithm>
+
+namespace painter {
+
+namespace {
+
+QTextStream& err() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+QString programName() { return QCoreApplication::applicationName(); }
+
+// A file nobody can keep is found before any painting.
+Problem fileProblem(const QString& path) { return outputFolderProblem(QFileInfo(path).absolutePath()); }
+
+}  // namespace
+
+int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& nameLines, const QString& listName) {
+    const bool fromStdin = request.namesFile == QLatin1String("-");
+    const QString title = fromStdin ? QStringLiteral("Voščilnice") : QFileInfo(request.namesFile).completeBaseName();
+
+    QStringList problems;
+    if (!request.outputDir.isEmpty()) {
+        QDir().mkpath(request.outputDir);  // made like --folder
+        if (const Problem p = outputFolderProblem(request.outputDir)) problems << *p;
+    }
+    if (!request.output.isEmpty())
+        if (const Problem p = fileProblem(request.output)) problems << *p;
+    if (!request.sheet.isEmpty())
+        if (const Problem p = fileProblem(request.sheet)) problems << *p;
+    if (!problems.isEmpty()) {
+        for (const QString& p : problems) err() << programName() << ": " << p << Qt::endl;
+        return kExitFailure;
+    }
+
+    QStringList errors, names;
+    QList<int> lines;
+    int refused = 0;
+    for (const NameLine& n : nameLines) {
+        if (const auto why = nameRejection(n.name)) {
+            errors << QStringLiteral("line %1: %2").arg(n.line).arg(*why);
+            ++refused;
+            continue;
+        }
+        names << n.name;
+        lines << n.line;
+    }
+    // Every line is checked before the first picture; a long list of refusals is cut short.
+    for (qsizetype k = 0; k < std::min<qsizetype>(errors.size(), kReportedLines); ++k)
+        err() << programName() << ": " << listName << ": " << errors[k] << Qt::endl;
+    if (errors.size() > kReportedLines)
+        err() << programName() << ": " << listName << ": \u2026 and " << errors.size() - kReportedLines
+              << " more lines refused" << Qt::endl;
+    errors.clear();
+    if (names.isEmpty()) {
+        // An empty document or sheet would only hide that nothing could be painted.
+        err() << programName() << ": " << listName << ": no name to paint, nothing written" << Qt::endl;
+        return kExitFailure;
+    }
+    NamePictures pictures(names, request.jobs > 0 ? request.jobs : QThread::idealThreadCount(), request.year);
+    PictureFileNames fileNames;
+    QList<SheetEntry> sheet;
+    int painted = 0;
+
+    // Every output of one picture, in the list's order.
+    auto use = [&](int k) {
+        const QImage picture = pictures.take(k);
+        if (!request.quiet) err() << QStringLiteral("[%1/%2] %3").arg(k + 1).arg(names.size()).arg(names[k]) << Qt::endl;
+        if (!request.sheet.isEmpty()) sheet << SheetEntry{names[k], sheetThumbnail(picture)};
+        bool ok = true;
+        if (!request.outputDir.isEmpty()) {
+            const QString file = QDir(request.outputDir).filePath(fileNames.next(names[k], request.format));
+            QString error;
+            ok = request.format == QLatin1String("pdf")
+                     ? writeCardPdfFile(file, {names[k], request.layout, 1, [&](int) { return picture; }}, &error)
+                     : writeImageFile(request.scale > 1 ? upscaleImage(picture, request.scale) : picture, file, &error);
+            if (!ok) errors << QStringLiteral("line %1: %2: %3").arg(lines[k]).arg(file, error);
+        }
+        painted += ok;
+        return picture;
+    };
+
+    if (!request.output.isEmpty()) {
+        // One document: the PDF writer asks for the cards in order.
+        QString error;
+        if (!writeCardPdfFile(request.output, {title, request.layout, pictures.count(), use}, &error))
+            errors << QStringLiteral("%1: %2").arg(request.output, error);
+    } else {
+        for (int k = 0; k < pictures.count(); ++k) use(k);
+    }
+    if (!request.sheet.isEmpty()) {
+        QString error;
+        if (!writeContactSheet(request.sheet, contactSheet(sheet), title, &error))
+            errors << QStringLiteral("%1: %2").arg(request.sheet, error);
+    }
+
+    for (const QString& e : errors) err() << programName() << ": " << listName << ": " << e << Qt::endl;
+    err() << programName() << ": painted " << painted << " of " << names.size() + refused << " names" << Qt::endl;
+    return errors.isEmpty() && refused == 0 ? kExitOk : kExitFailure;
+}
+
+}  // namespace painter

@@ -1,0 +1,14 @@
+#pragma once
+// A list's printable outputs made whole in one go: one PDF of every card, a
+// contact sheet, and with them the pictures in --output-dir.
+
+#include "session/batch.h"
+#include "app/command_line.h"
+
+namespace painter {
+
+// --names with --output x.pdf or --sheet, over the list's lines already read;
+// `listName` names the list in messages. Returns the exit status.
+int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& names, const QString& listName);
+
+}  // namespace painter

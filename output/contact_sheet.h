@@ -1,0 +1,49 @@
+#pragma once
+// A contact sheet: every picture of a batch as a small thumbnail with its name
+// under it, in a grid sized for the count, so a whole class fits on one page.
+
+#include <QImage>
+#include <QList>
+#include <QSize>
+#include <QString>
+
+namespace painter {
+
+// Thumbnails are a fifth of the picture each way (140 x 105): every thumbnail
+// pixel is the average of a 5 x 5 block.
+inline constexpr int kThumbnailFactor = 5;
+
+struct SheetGrid {
+    int columns = 0;
+    int rows = 0;
+};
+
+// The most nearly square grid that holds `count` thumbnails, filled row by
+// row: as many columns as the square root rounded up, and the rows needed.
+SheetGrid sheetGrid(int count);
+
+// The picture shrunk by a whole factor: each pixel the rounded mean of the
+// factor x factor block it covers (columns or rows left over are dropped).
+QImage areaAverage(const QImage& picture, int factor);
+
+struct SheetEntry {
+    QString name;
+    QImage thumbnail;  // sheetThumbnail of the picture
+};
+
+// A picture's thumbnail on the sheet: areaAverage by kThumbnailFactor.
+QImage sheetThumbnail(const QImage& picture);
+
+// Layout of one sheet cell, in pixels.
+inline constexpr int kSheetPadding = 10;  // around each thumbnail
+inline constexpr int kSheetLabel = 18;    // the band under a thumbnail for its name
+
+// The sheet: white, the thumbnails in reading order, each name under its
+// thumbnail in black (shortened with "…" when too long).
+QImage contactSheet(const QList<SheetEntry>& entries);
+
+// The sheet written to a .png, .bmp or .pdf file, under a temporary name and
+// renamed into place; on failure false, a reason in *error, nothing left.
+bool writeContactSheet(const QString& path, const QImage& sheet, const QString& title, QString* error);
+
+}  // namespace painter

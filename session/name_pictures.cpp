@@ -1,0 +1,42 @@
+#include "session/name_pictures.h"
+
+#include "session/first_picture.h"
+#include "output/picture_file.h"
+#include "platform/surface_text.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace painter {
+
+QImage paintNamePicture(const QString& name, int year, bool fieldAhead) {
+    FirstPicture picture(name, {.year = year, .fieldAhead = fieldAhead});
+    return surfaceImage(picture.surface());
+}
+
+NamePictures::NamePictures(QStringList names, int workers, int year)
+    : names_(std::move(names)), workers_(std::max(1, workers)), year_(year) {}
+
+QImage NamePictures::take(int index) {
+    if (index < 0 || index >= count()) return {};
+    if (index < first_ || index >= first_ + static_cast<int>(pictures_.size())) paintRound(index);
+    return std::exchange(pictures_[static_cast<std::size_t>(index - first_)], QImage());
+}
+
+void NamePictures::paintRound(int first) {
+    captionFont(12);  // the font database is set up once, before any worker uses it
+    const int round = std::min(workers_ * 2, count() - first);
+    first_ = first;
+    pictures_.assign(static_cast<std::size_t>(round), QImage());
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int k = next++; k < round; k = next++)
+            pictures_[static_cast<std::size_t>(k)] = paintNamePicture(names_[first + k], year_, false);
+    };
+    std::vector<std::thread> pool;
+    for (int w = 0; w < std::min(workers_, round); ++w) pool.emplace_back(work);
+    for (auto& t : pool) t.join();
+}
+
+}  // namespace painter

@@ -1,0 +1,38 @@
+#pragma once
+// The pictures of a list of names, painted on several cores and handed over in
+// the list's order, for outputs that need them one after another (one PDF of
+// every card, a contact sheet).
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace painter {
+
+// The picture a name paints as the first picture after start-up, wishing
+// luck in `year`; `fieldAhead` as in FirstPictureOptions.
+QImage paintNamePicture(const QString& name, int year = 2011, bool fieldAhead = true);
+
+// Paints ahead a few pictures per worker at a time, so only those are held,
+// however long the list.
+class NamePictures {
+public:
+    NamePictures(QStringList names, int workers, int year = 2011);
+
+    int count() const { return static_cast<int>(names_.size()); }
+    // The picture of names[index]; indexes are taken in order, each once.
+    QImage take(int index);
+
+private:
+    void paintRound(int first);
+
+    QStringList names_;
+    int workers_;
+    int year_;
+    int first_ = 0;  // index of pictures_[0]
+    std::vector<QImage> pictures_;
+};
+
+}  // namespace painter

@@ -1,0 +1,353 @@
+// Print-ready outputs: the page geometry of cards, PDF cards that carry the
+// picture's own pixels, enlarged pictures, contact sheets, and their failures.
+#include "output/card_layout.h"
+#include "output/card_pdf.h"
+#include "output/contact_sheet.h"
+#include "output/picture_file.h"
+#include "output/upscale.h"
+#include "pdf_tools.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+
+namespace painter {
+namespace {
+
+using testing::pdfImages;
+using testing::pdfInfo;
+using testing::QuietSession;
+using testing::setImmutable;
+
+// ---------------------------------------------------------------- geometry
+
+struct PageCase {
+    const char* label;
+    CardLayout layout;
+    QSizeF page;     // millimetres, as printed
+    int marks;       // cut marks
+};
+
+void PrintTo(const PageCase& c, std::ostream* os) { *os << c.label; }
+
+class CardPage : public ::testing::TestWithParam<PageCase> {};
+
+TEST_P(CardPage, CellsTileThePagePicturesFitTheMarginAndMarksStayClear) {
+    const PageCase& c = GetParam();
+    const PageGeometry g = pageGeometry(c.layout);
+    EXPECT_NEAR(g.pageMm.width(), c.page.width(), 1e-9);
+    EXPECT_NEAR(g.pageMm.height(), c.page.height(), 1e-9);
+    ASSERT_EQ(g.cells.size(), c.layout.cardsPerPage);
+    ASSERT_EQ(g.pictures.size(), g.cells.size());
+
+    double area = 0;
+    const QRectF page(QPointF(), g.pageMm);
+    for (int k = 0; k < g.cells.size(); ++k) {
+        const QRectF cell = g.cells[k], pic = g.pictures[k];
+        area += cell.width() * cell.height();
+        EXPECT_TRUE(page.contains(cell.adjusted(1e-9, 1e-9, -1e-9, -1e-9))) << k;
+        // The picture keeps its proportions, is centred and, at the largest
+        // size, meets the 5 mm margin on the sides that limit it.
+        EXPECT_NEAR(pic.width() / pic.height(), 700.0 / 525.0, 1e-9);
+        EXPECT_NEAR(pic.center().x(), cell.center().x(), 1e-9);
+        EXPECT_NEAR(pic.center().y(), cell.center().y(), 1e-9);
+        const double sideGap = pic.left() - cell.left(), topGap = pic.top() - cell.top();
+        EXPECT_GE(sideGap, kCardMarginMm - 1e-9);
+        EXPECT_GE(topGap, kCardMarginMm - 1e-9);
+        EXPECT_NEAR(std::min(sideGap, topGap), kCardMarginMm, 1e-9);
+        for (int o = 0; o < k; ++o) EXPECT_FALSE(cell.intersects(g.cells[o].adjusted(1e-9, 1e-9, -1e-9, -1e-9)));
+    }
+    EXPECT_NEAR(area, g.pageMm.width() * g.pageMm.height(), 1e-6) << "the cells cover the page";
+
+    ASSERT_EQ(g.cutMarks.size(), c.marks);
+    for (const QLineF& mark : g.cutMarks) {
+        // On a common edge of two cells, inside the page, touching no picture.
+        const bool onCut = std::any_of(g.cells.begin(), g.cells.end(), [&](const QRectF& cell) {
+            const bool vertical = mark.x1() == mark.x2(), horizontal = mark.y1() == mark.y2();
+            return (vertical && (std::abs(mark.x1() - cell.right()) < 1e-9) && cell.right() < g.pageMm.width() - 1) ||
+                   (horizontal && (std::abs(mark.y1() - cell.bottom()) < 1e-9) && cell.bottom() < g.pageMm.height() - 1);
+        });
+        EXPECT_TRUE(onCut) << mark.x1() << "," << mark.y1();
+        EXPECT_TRUE(page.contains(mark.p1()) && page.contains(mark.p2()));
+        const QRectF markBox = QRectF(mark.p1(), mark.p2()).normalized();
+        for (const QRectF& pic : g.pictures) EXPECT_FALSE(pic.intersects(markBox.adjusted(-0.1, -0.1, 0.1, 0.1)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, CardPage,
+    ::testing::Values(PageCase{"A6", {Paper::A6, 1}, {148, 105}, 0},
+                      PageCase{"A5", {Paper::A5, 1}, {210, 148}, 0},
+                      PageCase{"A4", {Paper::A4, 1}, {297, 210}, 0},
+                      PageCase{"Letter", {Paper::Letter, 1}, {279.4, 215.9}, 0},
+                      // Two: a portrait page cut across, a mark at each end of the cut.
+                      PageCase{"A4TwoCards", {Paper::A4, 2}, {210, 297}, 2},
+                      PageCase{"A5TwoCards", {Paper::A5, 2}, {148, 210}, 2},
+                      // Four: two cuts, two marks each, and a cross where they meet.
+                      PageCase{"A4FourCards", {Paper::A4, 4}, {297, 210}, 6},
+                      PageCase{"LetterFourCards", {Paper::Letter, 4}, {279.4, 215.9}, 6}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(CardPage, DefaultIsA6LandscapeWithThePictureAsLargeAsTheMarginAllows) {
+    const PageGeometry g = pageGeometry(CardLayout{});
+    EXPECT_EQ(g.pageMm, QSizeF(148, 105));
+    // 95 mm high is the limit (105 less two margins); 95 x 4/3 wide, centred.
+    EXPECT_NEAR(g.pictures[0].height(), 95.0, 1e-9);
+    EXPECT_NEAR(g.pictures[0].width(), 95.0 * 4 / 3, 1e-9);
+    EXPECT_NEAR(g.pictures[0].left(), (148 - 95.0 * 4 / 3) / 2, 1e-9);
+    EXPECT_EQ(pageCount({Paper::A4, 4}, 5), 2);
+    EXPECT_EQ(pageCount({Paper::A4, 4}, 8), 2);
+    EXPECT_EQ(pageCount({}, 0), 0);
+    EXPECT_EQ(paperFromName("LETTER"), Paper::Letter);
+    EXPECT_EQ(paperFromName("a3"), std::nullopt);
+}
+
+// ---------------------------------------------------------------- PDF
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+TEST(CardPdf, CarriesThePicturesOwnPixelsUnsmoothedOnAnA6Page) {
+    QuietSession q({"ana kos"});
+    q.session.formLoad();
+    const QString bmp = q.dir.filePath("ana-kos.bmp"), pdf = q.dir.filePath("ana-kos.pdf");
+    QString error;
+    ASSERT_TRUE(writeImageFile(surfaceImage(q.session.picture1()), bmp, &error)) << error.toStdString();
+    const QImage picture = surfaceImage(q.session.picture1());
+    ASSERT_TRUE(writeCardPdfFile(pdf, {"ana kos", {}, 1, [&](int) { return picture; }}, &error)) << error.toStdString();
+
+    const QList<QImage> images = pdfImages(pdf);
+    ASSERT_EQ(images.size(), 1);
+    EXPECT_EQ(images[0], QImage(bmp).convertToFormat(QImage::Format_RGB888)) << "pixel for pixel as the BMP";
+    // A viewer may smooth an image flagged for interpolation; ours is not.
+    EXPECT_FALSE(readAll(pdf).contains("/Interpolate true"));
+
+    const QString info = pdfInfo(pdf);
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+1\\n"))) << info.toStdString();
+    // A6 landscape: 148 x 105 mm, in whole points as PDF pages come.
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+420 x 297 pts"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+ana kos\\n"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Creator:\\s+painter "))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("CreationDate:\\s+\\S"))) << info.toStdString();
+}
+
+TEST(CardPdf, ADocumentHoldsEveryCardInOrderFourToAnA4Page) {
+    // Five plain pictures, each its own colour, so the order shows.
+    QList<QImage> pictures;
+    for (int k = 0; k < 5; ++k) {
+        QImage p(700, 525, QImage::Format_RGB888);
+        p.fill(QColor(40 * k, 255 - 40 * k, 7 * k));
+        p.setPixel(k, k, qRgb(255, 255, 255));  // and no two alike in the PDF's image cache
+        pictures << p;
+    }
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("cards.pdf");
+    QString error;
+    ASSERT_TRUE(writeCardPdfFile(pdf, {"razred", {Paper::A4, 4}, 5, [&](int k) { return pictures[k]; }}, &error));
+    const QList<QImage> images = pdfImages(pdf);
+    ASSERT_EQ(images.size(), 5);
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(images[k], pictures[k]) << "card " << k;
+    const QString info = pdfInfo(pdf);
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+2\\n"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+842 x 595 pts"))) << info.toStdString();
+}
+
+TEST(CardPdf, BytesOfOneCardAreACompletePdf) {
+    QImage picture(700, 525, QImage::Format_RGB888);
+    picture.fill(Qt::red);
+    const QByteArray bytes = cardPdfBytes(picture, "ana");
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
+    QTemporaryDir dir;
+    QFile f(dir.filePath("a.pdf"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    const QList<QImage> images = pdfImages(f.fileName());
+    ASSERT_EQ(images.size(), 1);
+    EXPECT_EQ(images[0], picture);
+}
+
+// ---------------------------------------------------------------- enlarged
+
+TEST(Upscale, EveryPixelBecomesABlockOfItsColour) {
+    QImage picture(7, 5, QImage::Format_RGB888);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) picture.setPixel(x, y, qRgb(x * 30, y * 50, (x * y) % 256));
+    for (int factor : {1, 2, 3, 8}) {
+        const QImage big = upscaleImage(picture, factor);
+        ASSERT_EQ(big.size(), picture.size() * factor) << factor;
+        for (int y = 0; y < big.height(); ++y)
+            for (int x = 0; x < big.width(); ++x)
+                ASSERT_EQ(big.pixel(x, y), picture.pixel(x / factor, y / factor)) << factor << ": " << x << "," << y;
+    }
+    EXPECT_TRUE(upscaleImage(picture, 0).isNull());
+    EXPECT_TRUE(upscaleImage(picture, 9).isNull());
+}
+
+// ---------------------------------------------------------------- contact sheet
+
+TEST(ContactSheet, GridIsTheMostNearlySquareThatHoldsTheCount) {
+    const std::pair<int, SheetGrid> cases[] = {{0, {0, 0}},  {1, {1, 1}},  {2, {2, 1}},  {3, {2, 2}},
+                                               {4, {2, 2}},  {5, {3, 2}},  {9, {3, 3}},  {10, {4, 3}},
+                                               {30, {6, 5}}, {31, {6, 6}}, {36, {6, 6}}, {37, {7, 6}}};
+    for (const auto& [count, grid] : cases) {
+        const SheetGrid g = sheetGrid(count);
+        EXPECT_EQ(g.columns, grid.columns) << count;
+        EXPECT_EQ(g.rows, grid.rows) << count;
+    }
+}
+
+TEST(ContactSheet, ThumbnailPixelsAreTheMeanOfTheirBlock) {
+    // One 5 x 5 block of 0..24 (mean 12), one of a lone bright pixel (mean
+    // 255/25 = 10.2, rounds to 10): nearest-neighbour sampling would give a
+    // pixel of the block instead.
+    QImage picture(10, 5, QImage::Format_RGB888);
+    picture.fill(Qt::black);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 5; ++x) picture.setPixel(x, y, qRgb(y * 5 + x, 0, 24 - (y * 5 + x)));
+    picture.setPixel(9, 4, qRgb(255, 255, 255));
+    const QImage small = areaAverage(picture, 5);
+    ASSERT_EQ(small.size(), QSize(2, 1));
+    EXPECT_EQ(small.pixel(0, 0), qRgb(12, 0, 12));
+    EXPECT_EQ(small.pixel(1, 0), qRgb(10, 10, 10));
+}
+
+TEST(ContactSheet, EveryPictureAsAThumbnailWithItsNameBelow) {
+    QList<SheetEntry> entries;
+    for (int k = 0; k < 5; ++k) {
+        QImage p(700, 525, QImage::Format_RGB888);
+        p.fill(QColor(50 * k, 100, 200 - 40 * k));
+        p.setPixel(3, 3, qRgb(255, 255, 255));
+        entries << SheetEntry{QStringLiteral("ime %1").arg(k), sheetThumbnail(p)};
+    }
+    const QImage sheet = contactSheet(entries);
+    const int cellW = 140 + 2 * kSheetPadding, cellH = 105 + kSheetLabel + 2 * kSheetPadding;
+    ASSERT_EQ(sheet.size(), QSize(3 * cellW, 2 * cellH));  // five in a 3 x 2 grid
+    for (int k = 0; k < 5; ++k) {
+        const int x = (k % 3) * cellW + kSheetPadding, y = (k / 3) * cellH + kSheetPadding;
+        EXPECT_EQ(sheet.copy(x, y, 140, 105), entries[k].thumbnail) << k;
+        // The name: black glyph pixels in the band under the thumbnail.
+        int ink = 0;
+        for (int yy = y + 105; yy < y + 105 + kSheetLabel; ++yy)
+            for (int xx = x; xx < x + 140; ++xx) ink += qGray(sheet.pixel(xx, yy)) < 128;
+        EXPECT_GT(ink, 20) << "name of " << k;
+    }
+    // The sixth cell stays empty.
+    const QImage empty = sheet.copy(2 * cellW, cellH, cellW, cellH);
+    EXPECT_EQ(empty.pixel(cellW / 2, cellH / 2), qRgb(255, 255, 255));
+}
+
+// ---------------------------------------------------------------- failures
+
+// Every new output writes atomically: a failure is a reason and leaves the
+// folder as it was, an older file of that name included.
+struct Writer {
+    const char* label;
+    const char* file;
+    std::function<bool(const QString& path, QString* error)> write;
+};
+
+QImage testPicture() {
+    QImage p(700, 525, QImage::Format_RGB888);
+    for (int y = 0; y < 525; ++y)
+        for (int x = 0; x < 700; ++x) p.setPixel(x, y, qRgb((x * 7) % 256, (y * 13) % 256, (x ^ y) % 256));
+    return p;
+}
+
+const Writer kWriters[] = {
+    {"card pdf", "card.pdf",
+     [](const QString& path, QString* e) {
+         const QImage p = testPicture();
+         return writeCardPdfFile(path, {"t", {}, 1, [&](int) { return p; }}, e);
+     }},
+    {"enlarged png", "big.png", [](const QString& path, QString* e) { return writeImageFile(upscaleImage(testPicture(), 4), path, e); }},
+    {"sheet png", "sheet.png",
+     [](const QString& path, QString* e) { return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t", e); }},
+    {"sheet pdf", "sheet.pdf",
+     [](const QString& path, QString* e) { return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t", e); }},
+};
+
+enum class Provoke { MissingFolder, ReadOnlyFolder, FullDisk };
+
+struct FailCase {
+    Writer writer;
+    Provoke how;
+};
+
+void PrintTo(const FailCase& c, std::ostream* os) { *os << c.writer.label << " / " << static_cast<int>(c.how); }
+
+class FailedOutput : public ::testing::TestWithParam<FailCase> {};
+
+TEST_P(FailedOutput, IsReportedAndLeavesNothingPartial) {
+    const FailCase& c = GetParam();
+    QTemporaryDir scratch;
+    const QString folder = scratch.filePath(c.how == Provoke::MissingFolder ? "missing" : "out");
+    if (c.how != Provoke::MissingFolder) {
+        QDir().mkpath(folder);
+        QFile old(folder + "/" + c.writer.file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("an older file");
+    }
+    bool restricted = false;
+    if (c.how == Provoke::ReadOnlyFolder) {
+        // Without write permission, and for root with the immutable flag.
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        if (geteuid() == 0 && !setImmutable(folder, true)) GTEST_SKIP() << "no immutable flag on this file system";
+        restricted = true;
+    }
+    const std::unique_ptr<const QString, void (*)(const QString*)> mutableAgain(
+        &folder, [](const QString* f) { setImmutable(*f, false); });
+
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    if (c.how == Provoke::FullDisk) {
+        // A full disk, for real: the kernel refuses to grow a file past 1 KiB.
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = limit;
+        small.rlim_cur = 1024;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    QString error;
+    const bool written = c.writer.write(folder + "/" + c.writer.file, &error);
+    if (c.how == Provoke::FullDisk) setrlimit(RLIMIT_FSIZE, &limit);
+
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(error.isEmpty()) << "a reason for the user";
+    if (c.how == Provoke::MissingFolder) {
+        EXPECT_FALSE(QFileInfo::exists(folder));
+        return;
+    }
+    if (restricted) setImmutable(folder, false);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{c.writer.file}) << "no temporary file";
+    EXPECT_EQ(readAll(folder + "/" + c.writer.file), "an older file");
+}
+
+std::vector<FailCase> failCases() {
+    std::vector<FailCase> cases;
+    for (const Writer& w : kWriters)
+        for (Provoke how : {Provoke::MissingFolder, Provoke::ReadOnlyFolder, Provoke::FullDisk}) cases.push_back({w, how});
+    return cases;
+}
+
+std::string failCaseName(const ::testing::TestParamInfo<FailCase>& info) {
+    static const char* const how[] = {"MissingFolder", "ReadOnlyFolder", "FullDisk"};
+    QString label = QString::fromLatin1(info.param.writer.label);
+    label.replace(' ', '_');
+    return label.toStdString() + "_" + how[static_cast<int>(info.param.how)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Provoked, FailedOutput, ::testing::ValuesIn(failCases()), failCaseName);
+
+}  // namespace
+}  // namespace painter
