@@ -1,6 +1,5 @@
 #include "app/batch_command.h"
 
-#include "app/batch.h"
 #include "app/card_commands.h"
 #include "app/stop_signals.h"
 
@@ -42,24 +41,24 @@ void reportSome(const QString& listName, const QStringList& lines, const char* w
 }
 
 bool readList(const CommandLineRequest& request, bool inputClosed, QByteArray* text) {
-    QString error;
+    Problem error;
     if (request.namesFile == QLatin1String("-")) {
         if (inputClosed) {
             err() << programName() << ": cannot read standard input: it is closed" << Qt::endl;
             return false;
         }
-        if (readToEnd(STDIN_FILENO, text, &error)) return true;
-        err() << programName() << ": cannot read standard input: " << error << Qt::endl;
+        error = readToEnd(STDIN_FILENO, text);
+        if (!error) return true;
+        err() << programName() << ": cannot read standard input: " << *error << Qt::endl;
         return false;
     }
     // A plain open and blocking reads: a named pipe, /dev/stdin or a process
     // substitution is read to its end like a file.
     const int fd = ::open(QFile::encodeName(request.namesFile).constData(), O_RDONLY | O_CLOEXEC);
-    const bool ok = fd >= 0 && readToEnd(fd, text, &error);
-    if (fd < 0) error = QString::fromLocal8Bit(std::strerror(errno));
+    error = fd >= 0 ? readToEnd(fd, text) : Problem(QString::fromLocal8Bit(std::strerror(errno)));
     if (fd >= 0) ::close(fd);
-    if (!ok) err() << programName() << ": cannot read " << request.namesFile << ": " << error << Qt::endl;
-    return ok;
+    if (error) err() << programName() << ": cannot read " << request.namesFile << ": " << *error << Qt::endl;
+    return !error;
 }
 
 }  // namespace
@@ -89,8 +88,8 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
     if (!check) {
         // Made like --folder; only a folder that cannot be made or written to stops the batch.
         QDir().mkpath(request.outputDir);
-        if (const QString problem = outputFolderProblem(request.outputDir); !problem.isEmpty()) {
-            err() << programName() << ": " << problem << Qt::endl;
+        if (const Problem problem = outputFolderProblem(request.outputDir)) {
+            err() << programName() << ": " << *problem << Qt::endl;
             return kExitFailure;
         }
     }
@@ -131,9 +130,8 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
 
     bool manifestFailed = false;
     if (!request.manifest.isEmpty()) {
-        QString error;
-        if (!writeManifest(request.manifest, result.entries, &error)) {
-            err() << programName() << ": cannot write the manifest " << request.manifest << ": " << error << '\n';
+        if (const Problem error = writeManifest(request.manifest, result.entries)) {
+            err() << programName() << ": cannot write the manifest " << request.manifest << ": " << *error << '\n';
             manifestFailed = true;
         }
     }

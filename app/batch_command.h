@@ -2,7 +2,7 @@
 // --names on the command line: reading the list, reporting refusals before
 // painting, progress, Ctrl-C and SIGTERM, the summary and the manifest.
 
-#include "app/batch_manifest.h"
+#include "session/batch_manifest.h"
 #include "app/command_line.h"
 
 namespace painter {

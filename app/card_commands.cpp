@@ -1,8 +1,8 @@
 #include "app/card_commands.h"
 
-#include "app/batch.h"
+#include "session/batch.h"
 #include "app/batch_command.h"
-#include "app/name_pictures.h"
+#include "session/name_pictures.h"
 #include "output/card_pdf.h"
 #include "output/contact_sheet.h"
 #include "output/picture_file.h"
@@ -30,7 +30,7 @@ QTextStream& err() {
 QString programName() { return QCoreApplication::applicationName(); }
 
 // A file nobody can keep is found before any painting.
-QString fileProblem(const QString& path) { return outputFolderProblem(QFileInfo(path).absolutePath()); }
+Problem fileProblem(const QString& path) { return outputFolderProblem(QFileInfo(path).absolutePath()); }
 
 }  // namespace
 
@@ -41,11 +41,12 @@ int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& nameL
     QStringList problems;
     if (!request.outputDir.isEmpty()) {
         QDir().mkpath(request.outputDir);  // made like --folder
-        problems << outputFolderProblem(request.outputDir);
+        if (const Problem p = outputFolderProblem(request.outputDir)) problems << *p;
     }
-    if (!request.output.isEmpty()) problems << fileProblem(request.output);
-    if (!request.sheet.isEmpty()) problems << fileProblem(request.sheet);
-    problems.removeAll(QString());
+    if (!request.output.isEmpty())
+        if (const Problem p = fileProblem(request.output)) problems << *p;
+    if (!request.sheet.isEmpty())
+        if (const Problem p = fileProblem(request.sheet)) problems << *p;
     if (!problems.isEmpty()) {
         for (const QString& p : problems) err() << programName() << ": " << p << Qt::endl;
         return kExitFailure;

@@ -2,7 +2,7 @@
 // A list's printable outputs made whole in one go: one PDF of every card, a
 // contact sheet, and with them the pictures in --output-dir.
 
-#include "app/batch.h"
+#include "session/batch.h"
 #include "app/command_line.h"
 
 namespace painter {

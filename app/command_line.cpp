@@ -1,13 +1,13 @@
 #include "app/command_line.h"
 
 #include "app/batch_command.h"
-#include "app/describe.h"
-#include "app/first_picture.h"
+#include "session/describe.h"
+#include "session/first_picture.h"
 #include "app/form1.h"
 #include "app/output_format.h"
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 #include "app/stop_signals.h"
-#include "app/window_services.h"
+#include "app/qt_window_services.h"
 #include "output/card_pdf.h"
 #include "output/picture_file.h"
 #include "output/picture_save.h"
@@ -194,9 +194,8 @@ int runSingle(const CommandLineRequest& request)
     QString path = request.output;
     if (!request.output.isEmpty() && !toStdout) {
         // Found before any painting: a picture nobody can keep is not painted.
-        if (const QString problem = outputFolderProblem(QFileInfo(request.output).absolutePath());
-            !problem.isEmpty()) {
-            err() << programName() << ": cannot write " << request.output << ": " << problem << Qt::endl;
+        if (const Problem problem = outputFolderProblem(QFileInfo(request.output).absolutePath())) {
+            err() << programName() << ": cannot write " << request.output << ": " << *problem << Qt::endl;
             return kExitFailure;
         }
     }
@@ -244,8 +243,8 @@ int runSingle(const CommandLineRequest& request)
         path = QDir(request.folder).filePath(picture.state().imeslike + QLatin1Char('.') +
                                              QString::fromLatin1(format));
     const SaveOutcome saved = saveFile(path, mode, write);
-    if (!saved.ok) {
-        err() << programName() << ": cannot write " << saved.path << ": " << saved.error << Qt::endl;
+    if (saved.problem) {
+        err() << programName() << ": cannot write " << saved.path << ": " << *saved.problem << Qt::endl;
         return kExitFailure;
     }
     if (request.output.isEmpty()) out() << QDir::toNativeSeparators(QFileInfo(saved.path).absoluteFilePath()) << Qt::endl;
@@ -543,8 +542,8 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
         return invalid(QStringLiteral("--skip-existing and --no-clobber exclude each other"));
     if (isSet("manifest")) {
         request.manifest = value("manifest");
-        if (const QString problem = manifestProblem(request.manifest); !problem.isEmpty())
-            return invalid(QStringLiteral("--manifest %1: %2").arg(request.manifest, problem));
+        if (const Problem problem = manifestProblem(request.manifest))
+            return invalid(QStringLiteral("--manifest %1: %2").arg(request.manifest, *problem));
     }
     return request;
 }

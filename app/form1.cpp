@@ -1,6 +1,6 @@
 #include "app/form1.h"
 
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 #include "app/picture_view.h"
 #include "app/print_card.h"
 #include "output/picture_file.h"

@@ -4,7 +4,7 @@
 
 namespace painter {
 
-QStringList pictureFormats() { return {QStringLiteral("bmp"), QStringLiteral("png"), QStringLiteral("pdf")}; }
+QStringList pictureFormats() { return imageFormats() << QStringLiteral("pdf"); }
 
 namespace {
 

@@ -2,6 +2,8 @@
 // Which picture format a file given on the command line is written in, or why
 // it cannot be: the one place that knows the formats the program writes.
 
+#include "output/picture_save.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,7 +11,7 @@
 namespace painter {
 
 // The formats a picture file can have, lower case, as --format and the file
-// name's extension spell them.
+// name's extension spell them: the image formats and PDF cards.
 QStringList pictureFormats();
 
 struct OutputFormat {

@@ -8,14 +8,6 @@
 
 namespace painter {
 
-QImage wrapSurfacePixels(const Surface& surface)
-{
-    // Each pixel word is 0xFF000000 | colour, colour = red + 256 green + 65536 blue,
-    // so its bytes in memory (little-endian) are R, G, B, X: exactly RGBX8888.
-    return QImage(reinterpret_cast<const uchar*>(surface.pixels()), surface.width(), surface.height(),
-                  static_cast<qsizetype>(surface.width()) * 4, QImage::Format_RGBX8888);
-}
-
 PictureView::PictureView(const Surface& surface, QWidget* parent)
     : QWidget(parent), surface_(surface)
 {

@@ -3,15 +3,11 @@
 // widget only shows those pixels, wrapped in a QImage without copying, so what
 // the user sees is always exactly what Point() reads and what a save writes.
 
+#include "platform/surface_image.h"
+
 #include <QWidget>
 
 namespace painter {
-
-class Surface;
-
-// Wraps the pixels of a surface as an RGBX8888 image; the image borrows the
-// pixels and must not outlive the surface.
-QImage wrapSurfacePixels(const Surface& surface);
 
 class PictureView : public QWidget {
     Q_OBJECT

@@ -1,6 +1,6 @@
 // Time of the printable outputs: one PDF card, a 30-name PDF (writing alone
 // and painting too), the contact sheet of 30 names, an 8x enlarged picture.
-#include "app/name_pictures.h"
+#include "session/name_pictures.h"
 #include "bench_names.h"
 #include "output/card_pdf.h"
 #include "output/contact_sheet.h"

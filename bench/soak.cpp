@@ -8,7 +8,7 @@
 // Run it under heaptrack or valgrind --tool=massif for where the memory goes,
 // and in the sanitizer build for leaks.
 
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 #include "bench_names.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"

@@ -1,9 +1,10 @@
 #include "speed_table.h"
 
-#include "app/batch.h"
+#include "session/batch.h"
 #include "app/form1.h"
-#include "app/picture_cycle.h"
-#include "app/window_services.h"
+#include "session/first_picture.h"
+#include "session/picture_cycle.h"
+#include "app/qt_window_services.h"
 #include "bench_names.h"
 #include "params/colour_table.h"
 #include "params/name_entry.h"
@@ -59,10 +60,8 @@ struct HeadlessSession {
 // One whole picture without a window, as the first after start-up; with the
 // field arithmetic ahead on a second thread, or all on one.
 double headlessPictureMs(const char* name, bool fieldAhead = true) {
-    HeadlessSession h(name);
-    h.session.platform().fieldAhead = fieldAhead;
     const auto start = std::chrono::steady_clock::now();
-    h.session.formLoad();
+    const FirstPicture picture(QString::fromLatin1(name), {.fieldAhead = fieldAhead});
     return msSince(start);
 }
 

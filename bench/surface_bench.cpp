@@ -95,9 +95,7 @@ void BM_QPainter_PSet(benchmark::State& state) {
 // ---- filled circle, radius 14 ----
 void BM_Surface_FilledCircle14(benchmark::State& state) {
     Surface surface;
-    surface.fillStyle = 0;
-    surface.fillColor = kFillColour;
-    run(state, [&](const Spot& s) { surface.circle(s.x, s.y, 14, kInk); });
+    run(state, [&](const Spot& s) { surface.circle(s.x, s.y, 14, kInk, painter::solidFill(kFillColour)); });
     benchmark::DoNotOptimize(surface.pixels());
 }
 void BM_QPainter_FilledCircle14(benchmark::State& state) {
@@ -108,8 +106,7 @@ void BM_QPainter_FilledCircle14(benchmark::State& state) {
 // ---- unfilled ellipse, radius 60, aspect 3 (20 wide, 60 high half-axes) ----
 void BM_Surface_Ellipse60Aspect3(benchmark::State& state) {
     Surface surface;
-    surface.fillStyle = 1;
-    run(state, [&](const Spot& s) { surface.ellipse(s.x, s.y, 60, 3, kInk); });
+    run(state, [&](const Spot& s) { surface.ellipse(s.x, s.y, 60, 3, kInk, painter::kNoFill); });
     benchmark::DoNotOptimize(surface.pixels());
 }
 void BM_QPainter_Ellipse60Aspect3(benchmark::State& state) {
@@ -133,9 +130,7 @@ void BM_QPainter_Line100(benchmark::State& state) {
 // ---- filled box, 40 x 40 pixels ----
 void BM_Surface_FilledBox40(benchmark::State& state) {
     Surface surface;
-    surface.fillStyle = 0;
-    surface.fillColor = kFillColour;
-    run(state, [&](const Spot& s) { surface.box(s.x, s.y, s.x + 39, s.y + 39, kInk); });
+    run(state, [&](const Spot& s) { surface.box(s.x, s.y, s.x + 39, s.y + 39, kInk, painter::solidFill(kFillColour)); });
     benchmark::DoNotOptimize(surface.pixels());
 }
 void BM_QPainter_FilledBox40(benchmark::State& state) {

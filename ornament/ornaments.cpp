@@ -30,7 +30,6 @@ void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng, Orn
 }
 
 void DrawOrnament(PictureState& s, Surface& picture, RandomGenerator& rng) {
-    picture.fillStyle = 1;
     const int row = static_cast<int>(std::floor(static_cast<double>(rng.next()) * 100 + 1));
     s.ret = s.sampletab[row][1];
     s.grt = s.sampletab[row][2];
@@ -46,9 +45,10 @@ void DrawOrnament(PictureState& s, Surface& picture, RandomGenerator& rng) {
         if (s.grt < 0) s.grt = 0;
         if (s.blt < 0) s.blt = 0;
         const Colour c = rgb(s.ret, s.grt, s.blt);
-        picture.circle(x, y, static_cast<float>(r), c);
-        picture.circle(right, y, static_cast<float>(r), c);
-        picture.circle(x, down, static_cast<float>(r), c);
+        // Rings, never filled: each circle leaves the smaller ones inside it.
+        picture.circle(x, y, static_cast<float>(r), c, kNoFill);
+        picture.circle(right, y, static_cast<float>(r), c, kNoFill);
+        picture.circle(x, down, static_cast<float>(r), c, kNoFill);
     }
     s.r = 31;
 }

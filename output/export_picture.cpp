@@ -12,7 +12,7 @@ QString exportPath(const QString& folder, const QString& imeslike) {
     return QDir(folder).filePath(imeslike + QStringLiteral(".bmp"));
 }
 
-bool ExportPicture(PictureState& s, Platform& p, const QString& ownFile, QString* written) {
+SaveOutcome ExportPicture(PictureState& s, Platform& p, const QString& ownFile) {
     const int lastColumn = s.sir, lastRow = s.vis;
     for (int column = 0; column <= lastColumn; ++column) {
         s.i = column;
@@ -31,29 +31,29 @@ bool ExportPicture(PictureState& s, Platform& p, const QString& ownFile, QString
 
     QString path = exportPath(p.folder, s.imeslike);
     if (s.imeslike.isEmpty()) {
-        p.window.saveFailed(QStringLiteral("Slike ni mogoče shraniti: ni še nobene slike."));
-        return false;
+        const QString problem = QStringLiteral("Slike ni mogoče shraniti: ni še nobene slike.");
+        p.window.saveFailed(problem);
+        return {path, problem};
     }
     // The folder is made at start-up; make it again if it went away meanwhile.
     if (!QDir().mkpath(p.folder)) {
-        p.window.saveFailed(QStringLiteral("Slike ni mogoče shraniti: mape %1 ni mogoče ustvariti.")
-                                .arg(QDir::toNativeSeparators(p.folder)));
-        return false;
+        const QString problem = QStringLiteral("Slike ni mogoče shraniti: mape %1 ni mogoče ustvariti.")
+                                    .arg(QDir::toNativeSeparators(p.folder));
+        p.window.saveFailed(problem);
+        return {path, problem};
     }
     // The picture's own earlier file is replaced; a file of another picture
     // that began in the same second (here or in another program) is kept, and
     // this one gets the next free "-2", "-3", ...
     const SaveOutcome outcome = ownFile.isEmpty() ? savePicture(p.picture2, path, "bmp", SaveMode::NewName)
                                                   : savePicture(p.picture2, ownFile, "bmp", SaveMode::Replace);
-    if (!outcome.ok) {
+    if (!outcome.ok()) {
         p.window.saveFailed(QStringLiteral("Slike ni mogoče shraniti v %1.\nRazlog: %2")
-                                .arg(QDir::toNativeSeparators(outcome.path), outcome.error));
-        return false;
+                                .arg(QDir::toNativeSeparators(outcome.path), *outcome.problem));
+        return outcome;
     }
-    path = outcome.path;
-    if (written) *written = path;
-    p.window.saved(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-    return true;
+    p.window.saved(QDir::toNativeSeparators(QFileInfo(outcome.path).absoluteFilePath()));
+    return outcome;
 }
 
 }  // namespace painter

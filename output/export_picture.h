@@ -1,6 +1,7 @@
 #pragma once
-#include "app/picture_state.h"
-#include "app/platform.h"
+#include "picture/picture_state.h"
+#include "picture/services.h"
+#include "output/picture_save.h"
 
 #include <QString>
 
@@ -13,7 +14,7 @@ QString exportPath(const QString& folder, const QString& imeslike);
 // progress marker on the window, then writes it. Reports the outcome to the
 // window services; returns true when the file was written. `ownFile` is the
 // file this picture was saved to before (replaced), empty for its first save
-// (a new file, never another picture's); the file written goes to *written.
-bool ExportPicture(PictureState& s, Platform& p, const QString& ownFile = {}, QString* written = nullptr);
+// (a new file, never another picture's). The outcome's path is the file written.
+SaveOutcome ExportPicture(PictureState& s, Platform& p, const QString& ownFile = {});
 
 }  // namespace painter

@@ -1,5 +1,8 @@
 #include "output/picture_file.h"
 
+#include "output/picture_save.h"
+#include "platform/surface_image.h"
+
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -7,18 +10,12 @@
 namespace painter {
 
 QImage surfaceImage(const Surface& surface) {
-    const QImage view(reinterpret_cast<const uchar*>(surface.pixels()), surface.width(), surface.height(),
-                      surface.width() * 4, QImage::Format_RGBX8888);
-    return view.convertToFormat(QImage::Format_RGB888);
-}
-
-bool writePictureFile(const Surface& surface, const QString& path, QString* error) {
-    return writeImageFile(surfaceImage(surface), path, error);
+    return wrapSurfacePixels(surface).convertToFormat(QImage::Format_RGB888);
 }
 
 bool writeImageFile(const QImage& image, const QString& path, QString* error) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != QLatin1String("bmp") && suffix != QLatin1String("png")) {
+    if (!imageFormats().contains(suffix)) {
         if (error) *error = QStringLiteral("unknown picture format '%1' (use .bmp or .png)").arg(suffix);
         return false;
     }

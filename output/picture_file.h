@@ -18,10 +18,9 @@ namespace painter {
 // A copy of the surface's pixels as a 24-bit image.
 QImage surfaceImage(const Surface& surface);
 
-// Returns false and a reason in *error when the file could not be written.
-bool writePictureFile(const Surface& surface, const QString& path, QString* error);
-
-// The same for any image (an enlarged picture, a contact sheet).
+// An image (an enlarged picture, a contact sheet) written as BMP or PNG by
+// the file name's extension. Returns false and a reason in *error when the
+// file could not be written.
 bool writeImageFile(const QImage& image, const QString& path, QString* error);
 
 // Writes a file through `write` under a temporary name and renames it into

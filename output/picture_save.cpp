@@ -51,6 +51,8 @@ bool writeImage(QIODevice& device, const QImage& image, const QByteArray& format
 
 }  // namespace
 
+QStringList imageFormats() { return {QStringLiteral("bmp"), QStringLiteral("png")}; }
+
 QByteArray encodePicture(const Surface& surface, const QByteArray& format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -69,8 +71,8 @@ SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray
 SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write) {
     if (mode == SaveMode::Replace) {
         QString error;
-        if (!writeFileAtomically(path, write, &error)) return {false, path, error};
-        return {true, path, {}};
+        if (!writeFileAtomically(path, write, &error)) return {path, error};
+        return {path, {}};
     }
 
     // Encoded in memory first: a short write to the temporary file (a full
@@ -79,11 +81,11 @@ SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QString error;
-    if (!write(buffer, &error)) return {false, path, error};
+    if (!write(buffer, &error)) return {path, error};
     QTemporaryFile temporary(QFileInfo(path).dir().filePath(QStringLiteral(".painter-XXXXXX")));
-    if (!temporary.open()) return {false, path, temporary.errorString()};
+    if (!temporary.open()) return {path, temporary.errorString()};
     if (temporary.write(bytes) != bytes.size() || !temporary.flush())
-        return {false, path, temporary.error() != QFileDevice::NoError
+        return {path, temporary.error() != QFileDevice::NoError
                                  ? temporary.errorString()
                                  : QStringLiteral("the file could not be written whole (is the disk full?)")};
     // A temporary file is private (0600); the picture gets what a new file gets.
@@ -93,17 +95,17 @@ SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write
         return m;
     }();
     if (::fchmod(temporary.handle(), 0666 & ~mask) != 0 || ::fsync(temporary.handle()) != 0)
-        return {false, path, temporary.errorString()};
+        return {path, temporary.errorString()};
     const QByteArray from = QFile::encodeName(temporary.fileName());
     for (int n = 1;; ++n) {
         const QString candidate = n == 1 ? path : numbered(path, n);
         const int failure = renameNoReplace(from, QFile::encodeName(candidate));
         if (failure == 0) {
             temporary.setAutoRemove(false);  // it has become the picture
-            return {true, candidate, {}};
+            return {candidate, {}};
         }
-        if (failure != EEXIST) return {false, candidate, QString::fromLocal8Bit(std::strerror(failure))};
-        if (mode == SaveMode::NoReplace) return {false, path, QStringLiteral("the file exists already")};
+        if (failure != EEXIST) return {candidate, QString::fromLocal8Bit(std::strerror(failure))};
+        if (mode == SaveMode::NoReplace) return {path, QStringLiteral("the file exists already")};
     }
 }
 

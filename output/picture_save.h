@@ -9,11 +9,13 @@
 //              each end with a file of their own;
 //  - NoReplace: a taken name is a failure and the file there stays.
 
+#include "platform/problem.h"
 #include "platform/surface.h"
 
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -24,13 +26,17 @@ namespace painter {
 enum class SaveMode { Replace, NewName, NoReplace };
 
 struct SaveOutcome {
-    bool ok = false;
-    QString path;   // the file written (NewName may have changed the name)
-    QString error;  // why not, in English
+    QString path;     // the file written (NewName may have changed the name)
+    Problem problem;  // why not, in English
+    bool ok() const { return !problem; }
 };
 
-// `format` is "bmp" or "png", whatever the file name ends in.
-SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode);
+// The image formats a picture can be written in, lower case, as a file
+// name's extension spells them.
+QStringList imageFormats();
+
+// `format` is one of imageFormats(), whatever the file name ends in.
+[[nodiscard]] SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode);
 
 // The same for any image (an enlarged picture).
 SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray& format, SaveMode mode);

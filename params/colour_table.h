@@ -1,5 +1,5 @@
 #pragma once
-#include "app/picture_state.h"
+#include "picture/picture_state.h"
 #include "platform/random_generator.h"
 
 namespace painter {

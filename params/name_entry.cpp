@@ -7,7 +7,7 @@ bool acceptable(char32_t c) { return c == U' ' || (c >= U'a' && c <= U'z'); }
 
 }  // namespace
 
-std::optional<QString> nameRejection(const QString& name) {
+Problem nameRejection(const QString& name) {
     // A UTF-16 text longer than 200 units has more than 100 characters whatever
     // it holds; checking that first keeps a pasted megabyte cheap.
     if (name.size() > 2 * kMaxNameLength) return QStringLiteral("more than 100 characters");
@@ -50,9 +50,7 @@ void AskName(PictureState& s, Platform& p) {
         if (rejected) continue;
         break;
     }
-    std::int32_t sum = 0;
-    for (std::int32_t k = 1; k <= s.dolz; ++k) sum += s.namecode[k] + s.dolz;
-    s.seed = 4396645 + sum * s.dolz;
+    s.seed = seedOf(s.t);
     if (s.seed > 0) p.rng.reset();
     p.rng.randomize(s.seed);
 }

@@ -1,13 +1,13 @@
 #pragma once
 // The name prompt, its validation and the seed that the accepted name gives.
 
-#include "app/picture_state.h"
-#include "app/platform.h"
+#include "picture/picture_state.h"
+#include "picture/services.h"
+#include "platform/problem.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <optional>
 
 namespace painter {
 
@@ -15,7 +15,7 @@ constexpr int kMaxNameLength = 100;
 
 // Why a typed name cannot be painted, or nothing when it can: at most 100
 // characters, each a blank or one of "a" to "z".
-std::optional<QString> nameRejection(const QString& name);
+Problem nameRejection(const QString& name);
 
 // The seed of an acceptable name: 4396645 + dolz * (sum of codes) + dolz^3.
 std::int32_t seedOf(const QString& acceptedName);

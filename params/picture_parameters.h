@@ -1,6 +1,6 @@
 #pragma once
-#include "app/picture_state.h"
-#include "app/platform.h"
+#include "picture/picture_state.h"
+#include "picture/services.h"
 
 namespace painter {
 

@@ -3,9 +3,9 @@
 // Sans, copied into the program's resources when it is built, with its
 // licence. A caption then never depends on which fonts a machine has.
 
-#include <QString>
+#include "platform/problem.h"
 
-#include <optional>
+#include <QString>
 
 namespace painter {
 
@@ -15,10 +15,10 @@ inline constexpr const char* kCaptionFontLicence = ":/fonts/DejaVuSans-LICENSE.t
 
 // Adds a font file (or resource) to the application's fonts and checks that it
 // holds the caption family. Returns the reason when it cannot be used.
-std::optional<QString> addCaptionFont(const QString& file);
+Problem addCaptionFont(const QString& file);
 
 // The built-in font, added once per process on first use; the reason when it
 // cannot be. Needs a QGuiApplication.
-const std::optional<QString>& captionFontProblem();
+const Problem& captionFontProblem();
 
 }  // namespace painter

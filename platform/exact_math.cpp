@@ -749,6 +749,32 @@ double atan(double x) {
     return hx < 0 ? -r : r;
 }
 
+// atan2(y, x): atan(|y / x|) put into the quadrant of (x, y), pi carried
+// in two parts so that pi - z loses nothing. Signed zeros and infinities as
+// C99 Annex F says.
+double atan2(double y, double x) {
+    constexpr double kPiHi = 3.1415926535897931160e+00;   // 0x400921FB, 0x54442D18
+    constexpr double kPiLo = 1.2246467991473531772e-16;   // 0x3CA1A626, 0x33145C07
+    constexpr double kHalfPi = 1.5707963267948965580e+00;  // 0x3FF921FB, 0x54442D18
+    if (x != x || y != y) return x + y;  // NaN
+    if (x == 1.0) return atan(y);
+    const bool yNegative = std::signbit(y);
+    const bool xNegative = std::signbit(x);
+    if (y == 0) return xNegative ? (yNegative ? -kPiHi : kPiHi) : y;
+    if (x == 0) return yNegative ? -kHalfPi : kHalfPi;
+    const bool xInfinite = std::fabs(x) == INFINITY, yInfinite = std::fabs(y) == INFINITY;
+    if (xInfinite && yInfinite) {
+        const double a = xNegative ? 3 * kHalfPi / 2 : kHalfPi / 2;
+        return yNegative ? -a : a;
+    }
+    if (xInfinite) return xNegative ? (yNegative ? -kPiHi : kPiHi) : (yNegative ? -0.0 : 0.0);
+    if (yInfinite) return yNegative ? -kHalfPi : kHalfPi;
+    const double z = atan(std::fabs(y / x));
+    if (!xNegative) return yNegative ? -z : z;
+    const double r = kPiHi - (z - kPiLo);
+    return yNegative ? -r : r;
+}
+
 // pow(x, y) = exp(y log|x|) with the sign from an odd integer y: log|x| and the
 // product are carried in double-double (see log_extra, exp_extra), so the
 // result is within 0.7 ulp of the exact power.

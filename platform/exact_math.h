@@ -12,6 +12,7 @@ double sin(double x);
 double cos(double x);
 double tan(double x);
 double atan(double x);
+double atan2(double y, double x);  // the angle of (x, y) in [-pi, pi]
 double pow(double base, double exponent);
 double sqrt(double x);  // IEEE square root, correctly rounded by the hardware
 

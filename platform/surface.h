@@ -19,6 +19,15 @@
 
 namespace painter {
 
+// How a closed figure (a full circle, an ellipse, a box) paints its inside:
+// solid in a colour (FillStyle 0), or not at all (every other FillStyle).
+struct Fill {
+    bool solid = false;
+    Colour colour = 0;
+};
+inline constexpr Fill kNoFill{};
+constexpr Fill solidFill(Colour c) { return {true, c}; }
+
 class Surface {
 public:
     static constexpr int kPictureWidth = 700;
@@ -34,10 +43,6 @@ public:
     Colour backColor() const { return backColor_; }
     void cls();  // erase to the background colour
 
-    // FillStyle (0 solid, 1 transparent) and FillColor apply to closed figures:
-    // full circles, ellipses and boxes. Both keep their values until set again.
-    int fillStyle = 0;
-    Colour fillColor = 0;
     Colour foreColor = 0;
     double fontSize = 12;
     float currentX = 0, currentY = 0;
@@ -63,19 +68,19 @@ public:
     }
     // Line: a segment, both end pixels included.
     void line(float x1, float y1, float x2, float y2, Colour c);
-    // Line, box form: the rectangle with those corners, outlined in c and filled
-    // per fillStyle / fillColor.
-    void box(float x1, float y1, float x2, float y2, Colour c);
-    // Circle: full circle outlined in c, filled per fillStyle / fillColor.
+    // Line, box form: the rectangle with those corners, outlined in c, its
+    // inside painted as `fill` says.
+    void box(float x1, float y1, float x2, float y2, Colour c, Fill fill);
+    // Circle: full circle outlined in c, its inside painted as `fill` says.
     // Radius 1 - the specks of the walking modes, a few million a picture - is
     // painted here directly: the 3 x 3 block the general figure gives for it.
-    void circle(float x, float y, float radius, Colour c) {
-        if (radius == 1.0f) speck(x, y, c);
-        else ellipse(x, y, radius, 1.0f, c);
+    void circle(float x, float y, float radius, Colour c, Fill fill) {
+        if (radius == 1.0f) speck(x, y, c, fill);
+        else ellipse(x, y, radius, 1.0f, c, fill);
     }
     // Circle with an aspect (vertical half-axis / horizontal half-axis); the
-    // radius is the longer half-axis. Closed, filled per fillStyle / fillColor.
-    void ellipse(float x, float y, float radius, float aspect, Colour c);
+    // radius is the longer half-axis. Closed, its inside painted as `fill` says.
+    void ellipse(float x, float y, float radius, float aspect, Colour c, Fill fill);
     // Circle with start and end angle (radians, counter-clockwise from the
     // positive x axis, y up) and an aspect: an open arc, never filled. Equal
     // angles give the whole outline.
@@ -91,7 +96,7 @@ public:
     static constexpr Colour toColour(std::uint32_t p) { return static_cast<Colour>(p & 0xFFFFFFu); }
 
 private:
-    void speck(float x, float y, Colour c);
+    void speck(float x, float y, Colour c, Fill fill);
 
     int width_, height_;
     Colour backColor_ = 0;

@@ -1,5 +1,7 @@
 #include "platform/surface_text.h"
 
+#include "platform/surface_image.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -26,8 +28,7 @@ void printText(Surface& surface, const QString& text) {
     const QFontMetrics metrics(font);
     if (std::isfinite(surface.currentX) && std::isfinite(surface.currentY) &&
         std::fabs(surface.currentX) < 1e6f && std::fabs(surface.currentY) < 1e6f) {
-        QImage image(reinterpret_cast<uchar*>(surface.pixels()), surface.width(), surface.height(),
-                     surface.width() * 4, QImage::Format_RGBX8888);
+        QImage image = wrapSurfacePixels(surface);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::TextAntialiasing, false);
         painter.setFont(font);

@@ -18,7 +18,7 @@ void randomWalk(int mode, PictureState& s, const PixelMark& m, Surface& pic, Ran
     double py = s.j + m.cm;
     const int w = mode == 9 ? 5 : 9;
     const int h = mode == 9 ? 2 : 4;
-    if (mode == 10) pic.fillColor = m.colour;
+    if (mode == 10) s.fillColor = m.colour;
     // The generator and the walk stay in registers through the 20 steps; no
     // one looks at the counter n until the walk is done, when it is 21.
     RandomGenerator g = rng;
@@ -34,7 +34,7 @@ void randomWalk(int mode, PictureState& s, const PixelMark& m, Surface& pic, Ran
         for (int n = 1; n <= 20; ++n) {
             px += walkStep(g.nextBits(), w, h);
             py += walkStep(g.nextBits(), w, h);
-            if (pic.point(f(px), f(py)) == 0) pic.circle(f(px), f(py), 1, m.colour);
+            if (pic.point(f(px), f(py)) == 0) pic.circle(f(px), f(py), 1, m.colour, solidFill(s.fillColor));
         }
     }
     rng = g;
@@ -54,15 +54,6 @@ void triangle(double scale, const PictureState& s, const PixelMark& m, Surface& 
 
 }  // namespace
 
-int drawsPerPixel(int mode) {
-    switch (mode) {
-    case 6: case 7: case 8: case 15: return 1;
-    case 9: case 10: case 11: return 40;
-    case 18: return 20;
-    default: return 0;
-    }
-}
-
 void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& pic, RandomGenerator& rng) {
     const Colour c = m.colour;
     const double ax = s.i + m.sm;  // the anchor point
@@ -71,30 +62,30 @@ void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& pic, Rand
     switch (mode) {
     default:
     case 1: pic.pset(f(s.i), f(s.j), c); break;
-    case 2: pic.circle(f(ax), f(ay), 1, c); break;
+    case 2: pic.circle(f(ax), f(ay), 1, c, solidFill(s.fillColor)); break;
     case 3: pic.line(f(s.i + m.ex1), f(s.j + m.ey1), f(s.i - m.ex2), f(s.j - m.ey2), c); break;
     case 4:
-        pic.fillColor = 0;
-        pic.circle(f(ax), f(ay), f(s.rr), c);
+        s.fillColor = 0;
+        pic.circle(f(ax), f(ay), f(s.rr), c, solidFill(s.fillColor));
         break;
     case 5:
-        pic.fillColor = c;
-        pic.circle(f(ax), f(ay), f(s.rr), c);
+        s.fillColor = c;
+        pic.circle(f(ax), f(ay), f(s.rr), c, solidFill(s.fillColor));
         break;
     case 6: {
-        pic.fillColor = 0;
+        s.fillColor = 0;
         const double asp = rnd() * 2 + 0.1;
-        pic.ellipse(f(ax), f(ay), f(2 * s.rr), f(asp), c);
+        pic.ellipse(f(ax), f(ay), f(2 * s.rr), f(asp), c, solidFill(s.fillColor));
         break;
     }
     case 7: {
-        pic.fillColor = c;
+        s.fillColor = c;
         const double asp = rnd() * 5 + 0.01;
-        pic.ellipse(f(ax), f(ay), f(s.rr / 3), f(asp), c);
+        pic.ellipse(f(ax), f(ay), f(s.rr / 3), f(asp), c, solidFill(s.fillColor));
         break;
     }
     case 8: {
-        pic.fillColor = c;
+        s.fillColor = c;
         const double asp = rnd() * 5 + 0.01;
         pic.arc(f(ax), f(ay), f(5 * s.rr), 2, 2, f(asp), c);
         break;
@@ -104,10 +95,10 @@ void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& pic, Rand
     case 13: pic.line(f(ax), f(ay), f(ax + m.sr / 5), f(ay + m.cr / 5), c); break;
     case 14: triangle(5, s, m, pic); break;
     case 15: triangle(static_cast<float>(rnd() * 6 + 2), s, m, pic); break;  // scale stored single
-    case 16: pic.box(f(ax), f(ay), f(ax + 40), f(ay + 40), c); break;
+    case 16: pic.box(f(ax), f(ay), f(ax + 40), f(ay + 40), c, solidFill(s.fillColor)); break;
     case 17: {
         const double scale = (xm::sin(s.blt / 50) + 1) * 30;
-        pic.box(f(ax), f(ay), f(ax + scale), f(ay + scale), c);
+        pic.box(f(ax), f(ay), f(ax + scale), f(ay + scale), c, solidFill(s.fillColor));
         break;
     }
     case 18:

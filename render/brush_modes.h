@@ -1,7 +1,7 @@
 #pragma once
 // The eighteen ways a pixel marks the picture.
 
-#include "app/picture_state.h"
+#include "picture/picture_state.h"
 #include "platform/random_generator.h"
 #include "platform/surface.h"
 
@@ -21,7 +21,6 @@ struct PixelMark {
 };
 
 // Which values a mode reads, so the colour step computes only those.
-inline bool modeUsesOffsets(int mode) { return mode != 1; }
 inline bool modeUsesStroke(int mode) { return mode == 3; }
 
 // The brush mode (nac) as a number 1..18; anything else paints as mode 1.
@@ -35,8 +34,6 @@ inline double walkStep(std::uint32_t bits, int w, int h) {
     return static_cast<double>(static_cast<int>((bits * static_cast<std::uint32_t>(w)) >> 24) - h);
 }
 
-// Random draws one pixel makes in each mode.
-int drawsPerPixel(int mode);
 
 // Marks pixel (s.i, s.j) in the given mode.
 void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& picture, RandomGenerator& rng);

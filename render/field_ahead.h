@@ -13,7 +13,7 @@
 // picture state before its mark, so the state - and whatever a command run
 // between rows reads there - is the same as without the worker.
 
-#include "app/picture_state.h"
+#include "picture/picture_state.h"
 #include "render/pixel_trig.h"
 
 #include <atomic>

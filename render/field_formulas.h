@@ -1,5 +1,5 @@
 #pragma once
-#include "app/picture_state.h"
+#include "picture/picture_state.h"
 #include "render/pixel_trig.h"
 
 namespace painter {
@@ -15,10 +15,5 @@ void FieldValue(PictureState& s, const PixelTrig& t);
 void ChannelValues(PictureState& s, const PixelTrig& t);
 // barva from re, gr, bl with one of 4 recipes (tip3).
 void MixValue(PictureState& s, const PixelTrig& t);
-
-// The same, each step on its own.
-inline void FieldValue(PictureState& s) { FieldValue(s, trigOf(s)); }
-inline void ChannelValues(PictureState& s) { ChannelValues(s, trigOf(s)); }
-inline void MixValue(PictureState& s) { MixValue(s, trigOf(s)); }
 
 }  // namespace painter

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/picture_state.h"
-#include "app/platform.h"
+#include "picture/picture_state.h"
+#include "picture/services.h"
 #include "render/pixel_trig.h"
 
 #include <cstdint>
@@ -15,10 +15,6 @@ inline double worldY(const PictureState& s, double row) { return s.poly - row / 
 // Distance and angle of the pixel (x, y) to the centre moving on its circle;
 // also the sines and cosines of fit and r into t.
 void PolarCoords(PictureState& s, PixelTrig& t);
-inline void PolarCoords(PictureState& s) {
-    PixelTrig unused;
-    PolarCoords(s, unused);
-}
 
 // The sines of the world x of every column, worked out once a picture.
 std::vector<double> columnSines(const PictureState& s);

@@ -43,18 +43,16 @@ void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const P
     }
     PixelMark m;
     m.colour = colour;
-    // The offsets are pure functions of the levels; a mode that reads none of
-    // them is spared their thirteen sines and cosines.
-    if (modeUsesOffsets(mode)) {
-        m.sr = 150 * xm::sin(s.ret / 50);
-        m.sg = 150 * xm::sin(s.grt / 50);
-        m.sb = 150 * xm::sin(s.blt / 50);
-        m.sm = ((m.sr + m.sg) + m.sb) / 3;
-        m.cr = 150 * xm::cos(s.ret / 50);
-        m.cg = 150 * xm::cos(s.grt / 50);
-        m.cb = 150 * xm::cos(s.blt / 50);
-        m.cm = ((m.cr + m.cg) + m.cb) / 3;
-    }
+    // Every mode but the plain field (above) reads the offsets, pure
+    // functions of the levels.
+    m.sr = 150 * xm::sin(s.ret / 50);
+    m.sg = 150 * xm::sin(s.grt / 50);
+    m.sb = 150 * xm::sin(s.blt / 50);
+    m.sm = ((m.sr + m.sg) + m.sb) / 3;
+    m.cr = 150 * xm::cos(s.ret / 50);
+    m.cg = 150 * xm::cos(s.grt / 50);
+    m.cb = 150 * xm::cos(s.blt / 50);
+    m.cm = ((m.cr + m.cg) + m.cb) / 3;
     if (modeUsesStroke(mode)) {
         // Divisions by fi1 fail only when fi1 is 0; the offset then stays 0.
         const Checked fi1{s.fi1};

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/picture_state.h"
+#include "picture/picture_state.h"
 #include "platform/random_generator.h"
 #include "platform/surface.h"
 #include "platform/whole_numbers.h"
@@ -22,8 +22,5 @@ inline double colourRemainder(double barva) {
 // The pixel's colour from the colour table, its anchor and stroke offsets, the
 // brush radius step, and its mark in the picture's brush mode.
 void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelTrig& t);
-inline void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng) {
-    PaintPixel(s, picture, rng, trigOf(s));
-}
 
 }  // namespace painter

@@ -5,7 +5,7 @@
 // the world position once per column or row. Same functions, same arguments:
 // the values are bit for bit those each step would compute itself.
 
-#include "app/picture_state.h"
+#include "picture/picture_state.h"
 #include "platform/exact_math.h"
 
 namespace painter {
@@ -16,10 +16,5 @@ struct PixelTrig {
     double sinX = 0;            // of the world x
     double sinY = 0, cosY = 0;  // of the world y
 };
-
-// All of them from the state, for a step run on its own.
-inline PixelTrig trigOf(const PictureState& s) {
-    return {xm::sin(s.r), xm::cos(s.r), xm::sin(s.fit), xm::sin(s.x), xm::sin(s.y), xm::cos(s.y)};
-}
 
 }  // namespace painter

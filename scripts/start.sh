@@ -16,7 +16,7 @@ fi
 # Everything but the program's own output goes to standard error, so that
 # `start.sh --name x --output -` writes only the picture to standard output.
 bash "$root/scripts/install-deps.sh" --build >&2
-[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >&2
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" --preset release -B "$build" >&2
 cmake --build "$build" --target painter >&2
 if [ "$virtual" = 1 ]; then
   echo "Starting Painter on a virtual screen (xvfb-run); nothing of it is visible." >&2

@@ -122,7 +122,7 @@ TEST(CardPdf, CarriesThePicturesOwnPixelsUnsmoothedOnAnA6Page) {
     q.session.formLoad();
     const QString bmp = q.dir.filePath("ana-kos.bmp"), pdf = q.dir.filePath("ana-kos.pdf");
     QString error;
-    ASSERT_TRUE(writePictureFile(q.session.picture1(), bmp, &error)) << error.toStdString();
+    ASSERT_TRUE(writeImageFile(surfaceImage(q.session.picture1()), bmp, &error)) << error.toStdString();
     const QImage picture = surfaceImage(q.session.picture1());
     ASSERT_TRUE(writeCardPdfFile(pdf, {"ana kos", {}, 1, [&](int) { return picture; }}, &error)) << error.toStdString();
 

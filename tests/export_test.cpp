@@ -1,6 +1,7 @@
 // Saving: the file equals the picture, replaces an earlier one, and a save that
 // cannot be written is reported without losing the picture or an older file.
 #include "output/picture_file.h"
+#include "output/picture_save.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -154,11 +155,11 @@ TEST(PictureFile, PngAndBmpHoldTheSamePixels) {
     for (int y = 0; y < s.height(); ++y)
         for (int x = 0; x < s.width(); ++x) s.pset(x, y, rgb(x % 256, y % 256, (x ^ y) % 256));
     QTemporaryDir dir;
-    QString error;
-    ASSERT_TRUE(writePictureFile(s, dir.path() + "/a.bmp", &error)) << error.toStdString();
-    ASSERT_TRUE(writePictureFile(s, dir.path() + "/a.png", &error)) << error.toStdString();
-    EXPECT_FALSE(writePictureFile(s, dir.path() + "/a.gif", &error));
-    EXPECT_TRUE(error.contains("gif"));
+    ASSERT_TRUE(savePicture(s, dir.path() + "/a.bmp", "bmp", SaveMode::Replace).ok());
+    ASSERT_TRUE(savePicture(s, dir.path() + "/a.png", "png", SaveMode::Replace).ok());
+    // A format the writer does not know is refused, and no file is left.
+    EXPECT_TRUE(savePicture(s, dir.path() + "/a.xyz", "xyz", SaveMode::Replace).problem);
+    EXPECT_FALSE(QFile::exists(dir.path() + "/a.xyz"));
     const QImage bmp(dir.path() + "/a.bmp"), png(dir.path() + "/a.png");
     EXPECT_EQ(bmp.convertToFormat(QImage::Format_RGB888), surfaceImage(s));
     EXPECT_EQ(png.convertToFormat(QImage::Format_RGB888), surfaceImage(s));

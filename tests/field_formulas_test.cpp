@@ -1,8 +1,9 @@
 // World coordinates, the moving centre, and the three field procedures with
 // their skip-on-failure statements.
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 #include "render/field_formulas.h"
 #include "render/paint_field.h"
+#include "pixel_steps.h"
 
 #include <gtest/gtest.h>
 

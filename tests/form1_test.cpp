@@ -2,9 +2,9 @@
 // is still being painted, which run nested inside the scan's event pump.
 
 #include "app/form1.h"
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 #include "app/picture_view.h"
-#include "app/window_services.h"
+#include "app/qt_window_services.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/surface.h"

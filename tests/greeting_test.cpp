@@ -60,7 +60,9 @@ TEST_P(GreetingTest, WhiteOverABlackShadowInTheBottomBand) {
     // pixel's upper-left neighbour is part of some glyph too.
     for (int y = 491; y < 520; ++y)
         for (int x = 11; x < picture.width(); ++x)
-            if (picture.point(x, y) == 0xFFFFFF) ASSERT_NE(picture.point(x - 1, y - 1), kGrey) << x << "," << y;
+            if (picture.point(x, y) == 0xFFFFFF) {
+                ASSERT_NE(picture.point(x - 1, y - 1), kGrey) << x << "," << y;
+            }
     EXPECT_EQ(picture.fontSize, 12);
     EXPECT_EQ(picture.foreColor, 0xFFFFFF);
 

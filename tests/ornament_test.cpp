@@ -56,9 +56,7 @@ TEST(SampleColors, NoTryLandsInTheThirtyPixelFrame) {
     PictureState s = geometry();
     Surface picture;
     picture.setBackColor(0xFFFFFF);
-    picture.fillStyle = 0;
-    picture.fillColor = 0;
-    picture.box(30, 30, 669, 494, 0);
+    picture.box(30, 30, 669, 494, 0, solidFill(0));
     RandomGenerator rng;
     SampleColors(s, picture, rng, 20000);
     EXPECT_EQ(rng.draws(), 40000u);
@@ -131,7 +129,6 @@ TEST_P(RingColourTest, RingsDarkenByThreeAndStopAtZero) {
     EXPECT_EQ(rng.draws(), 1u);
     EXPECT_EQ(s.ret, c.outermost);
     EXPECT_EQ(s.r, 31);
-    EXPECT_EQ(picture.fillStyle, 1);  // transparent from now on
     // The outermost ring's left edge, and nothing filled beyond it.
     EXPECT_EQ(picture.point(320, 262), rgb(c.outermost, c.outermost, c.outermost));
     EXPECT_EQ(picture.point(319, 262), 0);

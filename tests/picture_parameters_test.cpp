@@ -1,5 +1,5 @@
 // The picture's name from the clock, the per-picture draws and the colour table.
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 #include "params/colour_table.h"
 #include "params/picture_parameters.h"
 #include "test_support.h"

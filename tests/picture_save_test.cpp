@@ -53,7 +53,7 @@ TEST(PictureSave, RacingSaversEachGetAFileOfTheirOwn) {
     for (auto& t : threads) t.join();
     QSet<QString> paths;
     for (int k = 0; k < 8; ++k) {
-        ASSERT_TRUE(outcomes[k].ok) << outcomes[k].error.toStdString();
+        ASSERT_TRUE(outcomes[k].ok()) << outcomes[k].problem->toStdString();
         paths.insert(outcomes[k].path);
         EXPECT_EQ(qRed(QImage(outcomes[k].path).pixel(0, 0)), k) << "each file holds its own picture";
     }
@@ -71,8 +71,7 @@ TEST(PictureSave, NoReplaceKeepsTheFileThere) {
     there.write("mine");
     there.close();
     const SaveOutcome outcome = savePicture(Surface(), dir.filePath("a.bmp"), "bmp", SaveMode::NoReplace);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.error, "the file exists already");
+    EXPECT_EQ(outcome.problem, "the file exists already");
     ASSERT_TRUE(there.open(QIODevice::ReadOnly));
     EXPECT_EQ(there.readAll(), "mine");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.bmp"});

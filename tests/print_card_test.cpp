@@ -2,7 +2,7 @@
 // dialog on the card's page, and the card saved as PDF from the window.
 
 #include "app/form1.h"
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 #include "app/picture_view.h"
 #include "app/print_card.h"
 #include "output/picture_file.h"

@@ -16,7 +16,6 @@
 namespace painter {
 namespace {
 
-using testing::QuietSession;
 using testing::sha256;
 
 struct Recorded {
@@ -33,16 +32,14 @@ class RecordedPictureTest : public ::testing::TestWithParam<Recorded> {};
 
 TEST_P(RecordedPictureTest, NamePaintsItsRecordedPicture) {
     const Recorded& c = GetParam();
-    QuietSession q({QString::fromLatin1(c.name)});
     Surface beforeGreeting;
     PictureFacts facts;
     facts.beforeGreeting = &beforeGreeting;
-    q.session.platform().facts = &facts;
-    q.session.formLoad();
-    EXPECT_EQ(q.session.state().nac, c.mode) << '"' << c.name << '"';
+    const FirstPicture picture(QString::fromLatin1(c.name), {.facts = &facts});
+    EXPECT_EQ(picture.state().nac, c.mode) << '"' << c.name << '"';
     EXPECT_EQ(sha256(beforeGreeting).toStdString(), c.field)
         << '"' << c.name << "\" (" << c.why << "): the marks changed";
-    EXPECT_EQ(sha256(q.session.picture1()).toStdString(), c.finished)
+    EXPECT_EQ(sha256(picture.surface()).toStdString(), c.finished)
         << '"' << c.name << "\" (" << c.why << "): the finished picture changed";
 }
 
@@ -122,11 +119,9 @@ struct DrawCount {
 class RecordedDrawCount : public ::testing::TestWithParam<DrawCount> {};
 
 TEST_P(RecordedDrawCount, WholePictureDrawsItsRecordedNumber) {
-    QuietSession q({QString::fromLatin1(GetParam().name)});
     PictureFacts facts;
-    q.session.platform().facts = &facts;
-    q.session.formLoad();
-    EXPECT_EQ(q.session.state().nac, GetParam().mode);
+    const FirstPicture picture(QString::fromLatin1(GetParam().name), {.facts = &facts});
+    EXPECT_EQ(picture.state().nac, GetParam().mode);
     EXPECT_EQ(facts.draws, GetParam().draws) << '"' << GetParam().name << '"';
 }
 

@@ -3,6 +3,7 @@
 // hostile - crashes, writes outside the raster or draws where it must not.
 
 #include "platform/surface.h"
+#include "filling_surface.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,8 @@
 namespace painter {
 namespace {
 
+using testing::FillingSurface;
+
 constexpr Colour kBack = 0x203040;
 constexpr Colour kInk = 0x00FF00;
 constexpr Colour kFill = 0x0000FF;
@@ -30,10 +33,10 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kPi = std::numbers::pi_v<float>;
 
-using Draw = std::function<void(Surface&)>;
+using Draw = std::function<void(FillingSurface&)>;
 
-Surface blank(int width, int height) {
-    Surface s(width, height);
+FillingSurface blank(int width, int height) {
+    FillingSurface s(width, height);
     s.setBackColor(kBack);
     return s;
 }
@@ -50,11 +53,11 @@ std::ostream& operator<<(std::ostream& os, const Extent& e) {
 }
 
 // Bounding box of every pixel that differs from the background.
-Extent extentOf(const Surface& s) {
+Extent extentOf(const FillingSurface& s) {
     Extent e{s.width(), s.height(), -1, -1};
     for (int y = 0; y < s.height(); ++y)
         for (int x = 0; x < s.width(); ++x)
-            if (Surface::toColour(s.row(y)[x]) != kBack) {
+            if (FillingSurface::toColour(s.row(y)[x]) != kBack) {
                 e.x0 = std::min(e.x0, x);
                 e.y0 = std::min(e.y0, y);
                 e.x1 = std::max(e.x1, x);
@@ -63,16 +66,16 @@ Extent extentOf(const Surface& s) {
     return e.x1 < 0 ? Extent{} : e;
 }
 
-int countOf(const Surface& s, Colour c) {
+int countOf(const FillingSurface& s, Colour c) {
     int n = 0;
     for (int y = 0; y < s.height(); ++y)
-        for (int x = 0; x < s.width(); ++x) n += Surface::toColour(s.row(y)[x]) == c;
+        for (int x = 0; x < s.width(); ++x) n += FillingSurface::toColour(s.row(y)[x]) == c;
     return n;
 }
 
-Colour at(const Surface& s, int x, int y) { return Surface::toColour(s.row(y)[x]); }
+Colour at(const FillingSurface& s, int x, int y) { return FillingSurface::toColour(s.row(y)[x]); }
 
-bool samePixels(const Surface& a, const Surface& b) {
+bool samePixels(const FillingSurface& a, const FillingSurface& b) {
     return a.width() == b.width() && a.height() == b.height() &&
            std::equal(a.pixels(), a.pixels() + a.width() * a.height(), b.pixels());
 }
@@ -90,7 +93,7 @@ class SurfacePosition : public ::testing::TestWithParam<PositionCase> {};
 
 TEST_P(SurfacePosition, PSetAndPointAgreeOnThePixel) {
     const PositionCase& c = GetParam();
-    Surface s = blank(10, 10);
+    FillingSurface s = blank(10, 10);
     s.pset(c.x, c.y, kInk);
     if (c.px < 0) {
         EXPECT_TRUE(extentOf(s).empty()) << "a position outside drew something";
@@ -103,7 +106,7 @@ TEST_P(SurfacePosition, PSetAndPointAgreeOnThePixel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Surface, SurfacePosition,
+    FillingSurface, SurfacePosition,
     ::testing::Values(PositionCase{"origin", 0, 0, 0, 0},
                       PositionCase{"justBelowHalf", 0.49f, 0.4999f, 0, 0},
                       PositionCase{"halfGoesUp", 0.5f, 0.5f, 1, 1},
@@ -122,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SurfacePoint, SeesEveryMarkAtOnce) {
-    Surface s = blank(20, 20);
+    FillingSurface s = blank(20, 20);
     EXPECT_EQ(s.point(5, 5), kBack);
     s.circle(5, 5, 1, kInk);
     EXPECT_EQ(s.point(4, 4), kInk) << "a corner of the radius-1 block";
@@ -145,7 +148,7 @@ TEST_P(SurfaceExtent, FilledAndOutlinedReachTheSamePixels) {
     const ExtentCase& c = GetParam();
     for (int style : {0, 1}) {
         SCOPED_TRACE(style == 0 ? "filled" : "outlined");
-        Surface s = blank(100, 80);
+        FillingSurface s = blank(100, 80);
         s.fillStyle = style;
         s.fillColor = kFill;
         c.draw(s);
@@ -154,46 +157,46 @@ TEST_P(SurfaceExtent, FilledAndOutlinedReachTheSamePixels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Surface, SurfaceExtent,
+    FillingSurface, SurfaceExtent,
     ::testing::Values(
-        ExtentCase{"circleRadius0IsOnePixel", [](Surface& s) { s.circle(50, 40, 0, kInk); }, {50, 40, 50, 40}},
-        ExtentCase{"circleRadius1IsA3x3Block", [](Surface& s) { s.circle(50, 40, 1, kInk); }, {49, 39, 51, 41}},
-        ExtentCase{"circleRadius10", [](Surface& s) { s.circle(50, 40, 10, kInk); }, {40, 30, 60, 50}},
-        ExtentCase{"circleCentreSnapped", [](Surface& s) { s.circle(50.4f, 39.5f, 10, kInk); }, {40, 30, 60, 50}},
+        ExtentCase{"circleRadius0IsOnePixel", [](FillingSurface& s) { s.circle(50, 40, 0, kInk); }, {50, 40, 50, 40}},
+        ExtentCase{"circleRadius1IsA3x3Block", [](FillingSurface& s) { s.circle(50, 40, 1, kInk); }, {49, 39, 51, 41}},
+        ExtentCase{"circleRadius10", [](FillingSurface& s) { s.circle(50, 40, 10, kInk); }, {40, 30, 60, 50}},
+        ExtentCase{"circleCentreSnapped", [](FillingSurface& s) { s.circle(50.4f, 39.5f, 10, kInk); }, {40, 30, 60, 50}},
         // The reach is floor(radius + 1/2).
-        ExtentCase{"circleRadius2_4", [](Surface& s) { s.circle(50, 40, 2.4f, kInk); }, {48, 38, 52, 42}},
-        ExtentCase{"circleRadius2_5", [](Surface& s) { s.circle(50, 40, 2.5f, kInk); }, {47, 37, 53, 43}},
-        ExtentCase{"ellipseFlat", [](Surface& s) { s.ellipse(50, 40, 20, 0.5f, kInk); }, {30, 30, 70, 50}},
-        ExtentCase{"ellipseTall", [](Surface& s) { s.ellipse(50, 40, 20, 2, kInk); }, {40, 20, 60, 60}},
-        ExtentCase{"ellipseNegativeAspectCountsAsPositive", [](Surface& s) { s.ellipse(50, 40, 20, -0.5f, kInk); },
+        ExtentCase{"circleRadius2_4", [](FillingSurface& s) { s.circle(50, 40, 2.4f, kInk); }, {48, 38, 52, 42}},
+        ExtentCase{"circleRadius2_5", [](FillingSurface& s) { s.circle(50, 40, 2.5f, kInk); }, {47, 37, 53, 43}},
+        ExtentCase{"ellipseFlat", [](FillingSurface& s) { s.ellipse(50, 40, 20, 0.5f, kInk); }, {30, 30, 70, 50}},
+        ExtentCase{"ellipseTall", [](FillingSurface& s) { s.ellipse(50, 40, 20, 2, kInk); }, {40, 20, 60, 60}},
+        ExtentCase{"ellipseNegativeAspectCountsAsPositive", [](FillingSurface& s) { s.ellipse(50, 40, 20, -0.5f, kInk); },
                    {30, 30, 70, 50}},
-        ExtentCase{"ellipseAspect1IsCircle", [](Surface& s) { s.ellipse(50, 40, 10, 1, kInk); }, {40, 30, 60, 50}},
+        ExtentCase{"ellipseAspect1IsCircle", [](FillingSurface& s) { s.ellipse(50, 40, 10, 1, kInk); }, {40, 30, 60, 50}},
         // B * (A / B) falls a hair short of A = 2 here; the centre row must still reach 2.
         ExtentCase{"ellipseCentreRowReachesItsFullWidth",
-                   [](Surface& s) { s.ellipse(50, 40, 1.5f, 0.054054055f, kInk); }, {48, 40, 52, 40}},
-        ExtentCase{"ellipseAspect0IsARow", [](Surface& s) { s.ellipse(50, 40, 20, 0, kInk); }, {30, 40, 70, 40}},
-        ExtentCase{"ellipseHugeAspectIsAColumn", [](Surface& s) { s.ellipse(50, 40, 20, 1e9f, kInk); },
+                   [](FillingSurface& s) { s.ellipse(50, 40, 1.5f, 0.054054055f, kInk); }, {48, 40, 52, 40}},
+        ExtentCase{"ellipseAspect0IsARow", [](FillingSurface& s) { s.ellipse(50, 40, 20, 0, kInk); }, {30, 40, 70, 40}},
+        ExtentCase{"ellipseHugeAspectIsAColumn", [](FillingSurface& s) { s.ellipse(50, 40, 20, 1e9f, kInk); },
                    {50, 20, 50, 60}},
-        ExtentCase{"circleAtTopLeftCorner", [](Surface& s) { s.circle(0, 0, 5, kInk); }, {0, 0, 5, 5}},
-        ExtentCase{"circleAtBottomRightCorner", [](Surface& s) { s.circle(99, 79, 5, kInk); }, {94, 74, 99, 79}},
-        ExtentCase{"circleOnLeftEdge", [](Surface& s) { s.circle(-3, 40, 5, kInk); }, {0, 36, 2, 44}},
-        ExtentCase{"circleJustOutside", [](Surface& s) { s.circle(-6, 40, 5, kInk); }, {}},
-        ExtentCase{"arcWholeOutline", [](Surface& s) { s.arc(50, 40, 10, 2, 2, 1, kInk); }, {40, 30, 60, 50}},
-        ExtentCase{"arcUpperRightQuarter", [](Surface& s) { s.arc(50, 40, 10, 0, kPi / 2, 1, kInk); },
+        ExtentCase{"circleAtTopLeftCorner", [](FillingSurface& s) { s.circle(0, 0, 5, kInk); }, {0, 0, 5, 5}},
+        ExtentCase{"circleAtBottomRightCorner", [](FillingSurface& s) { s.circle(99, 79, 5, kInk); }, {94, 74, 99, 79}},
+        ExtentCase{"circleOnLeftEdge", [](FillingSurface& s) { s.circle(-3, 40, 5, kInk); }, {0, 36, 2, 44}},
+        ExtentCase{"circleJustOutside", [](FillingSurface& s) { s.circle(-6, 40, 5, kInk); }, {}},
+        ExtentCase{"arcWholeOutline", [](FillingSurface& s) { s.arc(50, 40, 10, 2, 2, 1, kInk); }, {40, 30, 60, 50}},
+        ExtentCase{"arcUpperRightQuarter", [](FillingSurface& s) { s.arc(50, 40, 10, 0, kPi / 2, 1, kInk); },
                    {50, 30, 60, 40}},
-        ExtentCase{"boxCornersSnappedAnyOrder", [](Surface& s) { s.box(10.4f, 20.6f, 5.5f, 30.2f, kInk); },
+        ExtentCase{"boxCornersSnappedAnyOrder", [](FillingSurface& s) { s.box(10.4f, 20.6f, 5.5f, 30.2f, kInk); },
                    {6, 21, 10, 30}},
-        ExtentCase{"boxZeroSizeIsOnePixel", [](Surface& s) { s.box(3, 3, 3.2f, 2.9f, kInk); }, {3, 3, 3, 3}},
-        ExtentCase{"boxOneRow", [](Surface& s) { s.box(3, 3, 9, 3, kInk); }, {3, 3, 9, 3}},
-        ExtentCase{"boxWiderThanTheRaster", [](Surface& s) { s.box(-20, 10, 200, 30, kInk); }, {0, 10, 99, 30}},
-        ExtentCase{"boxOverTheBottomRightCorner", [](Surface& s) { s.box(90, 70, 120, 95, kInk); },
+        ExtentCase{"boxZeroSizeIsOnePixel", [](FillingSurface& s) { s.box(3, 3, 3.2f, 2.9f, kInk); }, {3, 3, 3, 3}},
+        ExtentCase{"boxOneRow", [](FillingSurface& s) { s.box(3, 3, 9, 3, kInk); }, {3, 3, 9, 3}},
+        ExtentCase{"boxWiderThanTheRaster", [](FillingSurface& s) { s.box(-20, 10, 200, 30, kInk); }, {0, 10, 99, 30}},
+        ExtentCase{"boxOverTheBottomRightCorner", [](FillingSurface& s) { s.box(90, 70, 120, 95, kInk); },
                    {90, 70, 99, 79}},
-        ExtentCase{"lineDiagonal", [](Surface& s) { s.line(0, 0, 99, 79, kInk); }, {0, 0, 99, 79}},
-        ExtentCase{"lineAcrossTheRaster", [](Surface& s) { s.line(-50, 10, 150, 10, kInk); }, {0, 10, 99, 10}},
-        ExtentCase{"lineDownTheLastColumn", [](Surface& s) { s.line(99.4f, 0.6f, 99.4f, 200, kInk); },
+        ExtentCase{"lineDiagonal", [](FillingSurface& s) { s.line(0, 0, 99, 79, kInk); }, {0, 0, 99, 79}},
+        ExtentCase{"lineAcrossTheRaster", [](FillingSurface& s) { s.line(-50, 10, 150, 10, kInk); }, {0, 10, 99, 10}},
+        ExtentCase{"lineDownTheLastColumn", [](FillingSurface& s) { s.line(99.4f, 0.6f, 99.4f, 200, kInk); },
                    {99, 1, 99, 79}},
-        ExtentCase{"lineSinglePixel", [](Surface& s) { s.line(7.3f, 8.6f, 6.7f, 9.4f, kInk); }, {7, 9, 7, 9}},
-        ExtentCase{"lineOutsideThroughNoPixel", [](Surface& s) { s.line(-10, -1, 200, -1, kInk); }, {}}),
+        ExtentCase{"lineSinglePixel", [](FillingSurface& s) { s.line(7.3f, 8.6f, 6.7f, 9.4f, kInk); }, {7, 9, 7, 9}},
+        ExtentCase{"lineOutsideThroughNoPixel", [](FillingSurface& s) { s.line(-10, -1, 200, -1, kInk); }, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
@@ -220,8 +223,8 @@ protected:
         if (x < 0 || y < 0 || x >= filled.width() || y >= filled.height()) return false;
         return at(filled, x, y) != kBack;
     }
-    Surface filled = blank(120, 100);
-    Surface outlined = blank(120, 100);
+    FillingSurface filled = blank(120, 100);
+    FillingSurface outlined = blank(120, 100);
 };
 
 TEST_P(SurfaceClosedFigure, OutlineIsTheSameFilledOrNot) {
@@ -260,7 +263,7 @@ TEST_P(SurfaceClosedFigure, MatchesThePointInEllipseReference) {
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(Surface, SurfaceClosedFigure,
+INSTANTIATE_TEST_SUITE_P(FillingSurface, SurfaceClosedFigure,
                          ::testing::Values(ShapeCase{"radius0", 60, 50, 0, 1},
                                            ShapeCase{"radius1", 60, 50, 1, 1},
                                            ShapeCase{"radius14", 60, 50, 14, 1},
@@ -276,7 +279,7 @@ INSTANTIATE_TEST_SUITE_P(Surface, SurfaceClosedFigure,
 TEST(SurfaceCircle, PixelsExactlyOnTheBoundaryAreIn) {
     // Radius 4.5 grows to 5: (3, 4), (4, 3), (5, 0) and (0, 5) lie exactly on
     // the boundary circle; (5, 1) just outside.
-    Surface s = blank(30, 30);
+    FillingSurface s = blank(30, 30);
     s.circle(15, 15, 4.5f, kInk);
     for (auto [dx, dy] : {std::pair{3, 4}, {4, 3}, {5, 0}, {0, 5}, {-3, -4}, {-5, 0}, {0, -5}})
         EXPECT_EQ(at(s, 15 + dx, 15 + dy), kInk) << dx << "," << dy;
@@ -285,7 +288,7 @@ TEST(SurfaceCircle, PixelsExactlyOnTheBoundaryAreIn) {
 }
 
 TEST(SurfaceCircle, Radius1IsABlockWithAFilledCentre) {
-    Surface s = blank(10, 10);
+    FillingSurface s = blank(10, 10);
     s.fillColor = kFill;
     s.circle(5, 5, 1, kInk);
     EXPECT_EQ(countOf(s, kInk), 8);
@@ -303,7 +306,7 @@ protected:
             for (int x = 0; x < s.width(); ++x)
                 if ((x + y) % 2) s.pset(x, y, kOther);
     }
-    Surface s = blank(60, 60);
+    FillingSurface s = blank(60, 60);
 };
 
 TEST_F(SurfaceFill, TransparentFiguresLeaveTheirInsideAlone) {
@@ -318,7 +321,7 @@ TEST_F(SurfaceFill, TransparentFiguresLeaveTheirInsideAlone) {
     EXPECT_EQ(at(s, 12, 13), kOther);
 }
 
-TEST_F(SurfaceFill, SolidFiguresUseTheFillColourTheyFindAndKeepIt) {
+TEST_F(SurfaceFill, SolidFiguresFillWithTheirFillColour) {
     s.fillColor = kFill;  // fillStyle 0 from construction
     s.circle(15, 15, 8, kInk);
     s.box(35, 35, 55, 55, kInk);
@@ -326,8 +329,6 @@ TEST_F(SurfaceFill, SolidFiguresUseTheFillColourTheyFindAndKeepIt) {
     EXPECT_EQ(at(s, 16, 15), kFill);
     EXPECT_EQ(at(s, 45, 45), kFill);
     EXPECT_EQ(at(s, 35, 45), kInk);
-    EXPECT_EQ(s.fillColor, kFill);
-    EXPECT_EQ(s.fillStyle, 0);
 }
 
 TEST_F(SurfaceFill, ArcsAreNeverFilled) {
@@ -341,7 +342,7 @@ TEST_F(SurfaceFill, ArcsAreNeverFilled) {
 }
 
 TEST_F(SurfaceFill, BoxBorderIsTheSameFilledOrNot) {
-    Surface other = blank(60, 60);
+    FillingSurface other = blank(60, 60);
     other.fillStyle = 1;
     other.box(7.6f, 50.2f, 44.4f, 3, kInk);
     s.fillColor = kFill;
@@ -355,7 +356,7 @@ TEST_F(SurfaceFill, BoxBorderIsTheSameFilledOrNot) {
 }
 
 TEST(SurfaceBackground, SettingBackColorErasesAndClsErasesToIt) {
-    Surface s(20, 10);
+    FillingSurface s(20, 10);
     EXPECT_EQ(countOf(s, 0), 200) << "a new surface is black";
     s.circle(5, 5, 3, kInk);
     s.setBackColor(kOther);
@@ -365,7 +366,6 @@ TEST(SurfaceBackground, SettingBackColorErasesAndClsErasesToIt) {
     s.box(0, 0, 19, 9, kInk);
     s.cls();
     EXPECT_EQ(countOf(s, kOther), 200);
-    EXPECT_EQ(s.fillColor, kFill) << "cls leaves the fill colour alone";
     EXPECT_EQ(s.pixels()[0], 0xFF000000u | kOther) << "pixels are stored as opaque RGBX words";
 }
 
@@ -375,13 +375,13 @@ TEST(SurfaceBackground, SettingBackColorErasesAndClsErasesToIt) {
 class SurfaceArc : public ::testing::Test {
 protected:
     static constexpr int kC = 40;
-    Surface arcOf(float start, float end, float aspect = 1) {
-        Surface s = blank(81, 81);
+    FillingSurface arcOf(float start, float end, float aspect = 1) {
+        FillingSurface s = blank(81, 81);
         s.arc(kC, kC, 30, start, end, aspect, kInk);
         return s;
     }
-    Surface outlineOf(float aspect = 1) {
-        Surface s = blank(81, 81);
+    FillingSurface outlineOf(float aspect = 1) {
+        FillingSurface s = blank(81, 81);
         s.fillStyle = 1;
         s.ellipse(kC, kC, 30, aspect, kInk);
         return s;
@@ -390,7 +390,7 @@ protected:
 
 TEST_F(SurfaceArc, EqualAnglesGiveTheWholeOutline) {
     for (float aspect : {1.0f, 0.4f, 2.5f}) {
-        const Surface whole = outlineOf(aspect);
+        const FillingSurface whole = outlineOf(aspect);
         EXPECT_TRUE(samePixels(arcOf(2, 2, aspect), whole)) << aspect;
         EXPECT_TRUE(samePixels(arcOf(0, 0, aspect), whole)) << aspect;
         EXPECT_TRUE(samePixels(arcOf(-2, 2, aspect), whole)) << "negative angles count by their size";
@@ -398,8 +398,8 @@ TEST_F(SurfaceArc, EqualAnglesGiveTheWholeOutline) {
 }
 
 TEST_F(SurfaceArc, QuarterLiesInItsQuadrantAndQuartersMakeTheWhole) {
-    const Surface whole = outlineOf();
-    const Surface q1 = arcOf(0, kPi / 2);
+    const FillingSurface whole = outlineOf();
+    const FillingSurface q1 = arcOf(0, kPi / 2);
     for (int y = 0; y < 81; ++y)
         for (int x = 0; x < 81; ++x)
             if (at(q1, x, y) == kInk) {
@@ -408,7 +408,7 @@ TEST_F(SurfaceArc, QuarterLiesInItsQuadrantAndQuartersMakeTheWhole) {
     EXPECT_EQ(at(q1, kC + 30, kC), kInk);
     EXPECT_EQ(at(q1, kC, kC - 30), kInk);
 
-    Surface all = blank(81, 81);
+    FillingSurface all = blank(81, 81);
     const float bounds[] = {0, kPi / 2, kPi, 3 * kPi / 2, 0};
     for (int i = 0; i < 4; ++i) all.arc(kC, kC, 30, bounds[i], bounds[i + 1], 1, kInk);
     EXPECT_TRUE(samePixels(all, whole));
@@ -416,8 +416,8 @@ TEST_F(SurfaceArc, QuarterLiesInItsQuadrantAndQuartersMakeTheWhole) {
 
 TEST_F(SurfaceArc, SweepRunsCounterClockwiseAcrossZero) {
     // From 3 pi / 2 (straight down) through 0 to pi / 2 (straight up): the right half.
-    const Surface right = arcOf(3 * kPi / 2, kPi / 2);
-    const Surface whole = outlineOf();
+    const FillingSurface right = arcOf(3 * kPi / 2, kPi / 2);
+    const FillingSurface whole = outlineOf();
     for (int y = 0; y < 81; ++y)
         for (int x = 0; x < 81; ++x) {
             if (x == kC) continue;  // the two end pixels sit on the boundary angle
@@ -445,7 +445,7 @@ class SurfaceLine : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(SurfaceLine, OnePixelPerMajorStepNearestTheExactLine) {
     const LineCase& c = GetParam();
-    Surface s = blank(100, 80);
+    FillingSurface s = blank(100, 80);
     s.line(c.x1, c.y1, c.x2, c.y2, kInk);
     const long ax = std::lround(std::floor(c.x1 + 0.5)), ay = std::lround(std::floor(c.y1 + 0.5));
     const long bx = std::lround(std::floor(c.x2 + 0.5)), by = std::lround(std::floor(c.y2 + 0.5));
@@ -468,12 +468,12 @@ TEST_P(SurfaceLine, OnePixelPerMajorStepNearestTheExactLine) {
             }
             ASSERT_LE(std::fabs(off), 0.5) << x << "," << y;
         }
-    Surface reversed = blank(100, 80);
+    FillingSurface reversed = blank(100, 80);
     reversed.line(c.x2, c.y2, c.x1, c.y1, kInk);
     EXPECT_TRUE(samePixels(s, reversed)) << "a line and its reverse cover the same pixels";
 }
 
-INSTANTIATE_TEST_SUITE_P(Surface, SurfaceLine,
+INSTANTIATE_TEST_SUITE_P(FillingSurface, SurfaceLine,
                          ::testing::Values(LineCase{"horizontal", 3, 5, 90, 5},
                                            LineCase{"vertical", 7, 70, 7, 2},
                                            LineCase{"diagonal", 0, 0, 79, 79},
@@ -494,7 +494,7 @@ INSTANTIATE_TEST_SUITE_P(Surface, SurfaceLine,
 
 struct ClipCase {
     const char* name;
-    std::function<void(Surface&, float ox, float oy)> draw;
+    std::function<void(FillingSurface&, float ox, float oy)> draw;
 };
 
 class SurfaceClipping : public ::testing::TestWithParam<ClipCase> {};
@@ -504,9 +504,9 @@ TEST_P(SurfaceClipping, DrawsTheVisiblePartOfTheUnclippedFigure) {
     const ClipCase& c = GetParam();
     for (int style : {0, 1}) {
         SCOPED_TRACE(style == 0 ? "filled" : "outlined");
-        Surface small = blank(kW, kH);
-        Surface big = blank(kW + 2 * kOff, kH + 2 * kOff);
-        for (Surface* s : {&small, &big}) {
+        FillingSurface small = blank(kW, kH);
+        FillingSurface big = blank(kW + 2 * kOff, kH + 2 * kOff);
+        for (FillingSurface* s : {&small, &big}) {
             s->fillStyle = style;
             s->fillColor = kFill;
         }
@@ -519,60 +519,60 @@ TEST_P(SurfaceClipping, DrawsTheVisiblePartOfTheUnclippedFigure) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Surface, SurfaceClipping,
+    FillingSurface, SurfaceClipping,
     ::testing::Values(
-        ClipCase{"circleTopLeft", [](Surface& s, float ox, float oy) { s.circle(ox + 2.25f, oy - 3.5f, 12.3f, kInk); }},
+        ClipCase{"circleTopLeft", [](FillingSurface& s, float ox, float oy) { s.circle(ox + 2.25f, oy - 3.5f, 12.3f, kInk); }},
         ClipCase{"circleBottomRight",
-                 [](Surface& s, float ox, float oy) { s.circle(ox + 57.75f, oy + 44, 9, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.circle(ox + 57.75f, oy + 44, 9, kInk); }},
         ClipCase{"circleCentreOutsideLeft",
-                 [](Surface& s, float ox, float oy) { s.circle(ox - 20, oy + 20, 25.5f, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.circle(ox - 20, oy + 20, 25.5f, kInk); }},
         ClipCase{"circleEnclosingTheRaster",
-                 [](Surface& s, float ox, float oy) { s.circle(ox + 30, oy + 20, 60, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.circle(ox + 30, oy + 20, 60, kInk); }},
         ClipCase{"circleOutlineJustInsideTheCorners",
-                 [](Surface& s, float ox, float oy) { s.circle(ox + 30, oy + 20, 34, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.circle(ox + 30, oy + 20, 34, kInk); }},
         ClipCase{"circleGrazingTheCorners",
-                 [](Surface& s, float ox, float oy) { s.circle(ox + 29.5f, oy + 19.5f, 35.4f, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.circle(ox + 29.5f, oy + 19.5f, 35.4f, kInk); }},
         ClipCase{"circleLargerThanTheRasterAbove",
-                 [](Surface& s, float ox, float oy) { s.circle(ox + 30, oy - 150, 170, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.circle(ox + 30, oy - 150, 170, kInk); }},
         ClipCase{"ellipseWiderThanTheRaster",
-                 [](Surface& s, float ox, float oy) { s.ellipse(ox + 30, oy + 20, 200, 0.1f, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.ellipse(ox + 30, oy + 20, 200, 0.1f, kInk); }},
         ClipCase{"ellipseTallerThanTheRaster",
-                 [](Surface& s, float ox, float oy) { s.ellipse(ox + 55, oy + 10, 125, 4.5f, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.ellipse(ox + 55, oy + 10, 125, 4.5f, kInk); }},
         ClipCase{"arcAcrossTheTopEdge",
-                 [](Surface& s, float ox, float oy) { s.arc(ox + 30, oy + 5, 28, 0.3f, 5.9f, 0.7f, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.arc(ox + 30, oy + 5, 28, 0.3f, 5.9f, 0.7f, kInk); }},
         ClipCase{"arcWholeOutlineAtTheSide",
-                 [](Surface& s, float ox, float oy) { s.arc(ox + 65, oy + 20, 40, 2, 2, 2.2f, kInk); }},
-        ClipCase{"boxOverTheLeftEdge", [](Surface& s, float ox, float oy) { s.box(ox - 10, oy + 5, ox + 20, oy + 30, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.arc(ox + 65, oy + 20, 40, 2, 2, 2.2f, kInk); }},
+        ClipCase{"boxOverTheLeftEdge", [](FillingSurface& s, float ox, float oy) { s.box(ox - 10, oy + 5, ox + 20, oy + 30, kInk); }},
         ClipCase{"boxAroundTheRaster",
-                 [](Surface& s, float ox, float oy) { s.box(ox - 1, oy - 1, ox + 60, oy + 40, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.box(ox - 1, oy - 1, ox + 60, oy + 40, kInk); }},
         ClipCase{"boxThroughTheRaster",
-                 [](Surface& s, float ox, float oy) { s.box(ox + 20, oy - 50, ox + 30, oy + 90, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.box(ox + 20, oy - 50, ox + 30, oy + 90, kInk); }},
         ClipCase{"lineThroughBothSides",
-                 [](Surface& s, float ox, float oy) { s.line(ox - 100, oy + 3, ox + 160, oy + 37, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox - 100, oy + 3, ox + 160, oy + 37, kInk); }},
         ClipCase{"lineSteepThroughTopAndBottom",
-                 [](Surface& s, float ox, float oy) { s.line(ox + 10, oy - 90, ox + 50, oy + 130, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox + 10, oy - 90, ox + 50, oy + 130, kInk); }},
         ClipCase{"lineClippedAtACorner",
-                 [](Surface& s, float ox, float oy) { s.line(ox - 10.5f, oy + 30.25f, ox + 20, oy - 10, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox - 10.5f, oy + 30.25f, ox + 20, oy - 10, kInk); }},
         ClipCase{"lineShallowOutThroughTheTop",
-                 [](Surface& s, float ox, float oy) { s.line(ox + 5, oy + 10, ox + 70, oy - 12, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox + 5, oy + 10, ox + 70, oy - 12, kInk); }},
         ClipCase{"lineShallowOutThroughTheBottom",
-                 [](Surface& s, float ox, float oy) { s.line(ox - 20, oy + 30, ox + 50, oy + 45, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox - 20, oy + 30, ox + 50, oy + 45, kInk); }},
         ClipCase{"lineSteepOutThroughTheLeft",
-                 [](Surface& s, float ox, float oy) { s.line(ox + 10, oy + 5, ox - 8, oy + 35, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox + 10, oy + 5, ox - 8, oy + 35, kInk); }},
         ClipCase{"lineSteepOutThroughTheRight",
-                 [](Surface& s, float ox, float oy) { s.line(ox + 50, oy + 5, ox + 70, oy + 35, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox + 50, oy + 5, ox + 70, oy + 35, kInk); }},
         ClipCase{"lineStartingJustAboveTheRaster",
-                 [](Surface& s, float ox, float oy) { s.line(ox + 5, oy - 1, ox + 50, oy + 10, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox + 5, oy - 1, ox + 50, oy + 10, kInk); }},
         ClipCase{"lineStartingJustLeftOfTheRaster",
-                 [](Surface& s, float ox, float oy) { s.line(ox - 1, oy + 5, ox + 10, oy + 38, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox - 1, oy + 5, ox + 10, oy + 38, kInk); }},
         ClipCase{"lineEndingJustBelowTheRaster",
-                 [](Surface& s, float ox, float oy) { s.line(ox + 2, oy + 20, ox + 58, oy + 40, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox + 2, oy + 20, ox + 58, oy + 40, kInk); }},
         ClipCase{"lineMissingTheCorner",
-                 [](Surface& s, float ox, float oy) { s.line(ox - 30, oy + 10, ox + 11, oy - 31, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox - 30, oy + 10, ox + 11, oy - 31, kInk); }},
         ClipCase{"lineAlongTheBottomRowOutwards",
-                 [](Surface& s, float ox, float oy) { s.line(ox + 30, oy + 39, ox + 250, oy + 39.4f, kInk); }},
+                 [](FillingSurface& s, float ox, float oy) { s.line(ox + 30, oy + 39, ox + 250, oy + 39.4f, kInk); }},
         ClipCase{"psetOutsideAndInside",
-                 [](Surface& s, float ox, float oy) {
+                 [](FillingSurface& s, float ox, float oy) {
                      s.pset(ox - 1, oy, kInk);
                      s.pset(ox + 59.4f, oy + 39.4f, kInk);
                  }}),
@@ -599,8 +599,8 @@ TEST_P(SurfaceHostileCall, NeitherCrashesNorDrawsWhereItMustNot) {
         // Also on surfaces with no pixels and a single pixel, where every
         // figure lies at the edge.
         for (auto [w, h] : {std::pair{50, 40}, {1, 1}, {0, 0}, {0, 5}}) {
-            SCOPED_TRACE(testing::Message() << "fillStyle " << style << ", " << w << " x " << h);
-            Surface s = blank(w, h);
+            SCOPED_TRACE(::testing::Message() << "fillStyle " << style << ", " << w << " x " << h);
+            FillingSurface s = blank(w, h);
             s.fillStyle = style;
             s.fillColor = kFill;
             c.draw(s);
@@ -616,50 +616,50 @@ TEST_P(SurfaceHostileCall, NeitherCrashesNorDrawsWhereItMustNot) {
 constexpr float kBig = 1e30f;
 
 INSTANTIATE_TEST_SUITE_P(
-    Surface, SurfaceHostileCall,
+    FillingSurface, SurfaceHostileCall,
     ::testing::Values(
-        HostileCase{"psetNaN", [](Surface& s) { s.pset(kNaN, 3, kInk); }, Expect::Nothing},
-        HostileCase{"psetHuge", [](Surface& s) { s.pset(kBig, -kBig, kInk); }, Expect::Nothing},
-        HostileCase{"lineNaN", [](Surface& s) { s.line(0, 0, kNaN, 30, kInk); }, Expect::Nothing},
-        HostileCase{"lineInfinite", [](Surface& s) { s.line(-kInf, 3, 20, 3, kInk); }, Expect::Nothing},
-        HostileCase{"lineHugeAcross", [](Surface& s) { s.line(-kBig, 3, kBig, 7, kInk); }, Expect::Something},
-        HostileCase{"lineHugeDiagonal", [](Surface& s) { s.line(-kBig, -kBig, kBig, kBig, kInk); }, Expect::Anything},
-        HostileCase{"lineHugeSteep", [](Surface& s) { s.line(20, -kBig, 21, kBig, kInk); }, Expect::Something},
-        HostileCase{"lineHugeOneEnd", [](Surface& s) { s.line(25, 20, 3e38f, 1e37f, kInk); }, Expect::Something},
-        HostileCase{"lineHugeFarAway", [](Surface& s) { s.line(kBig, kBig, 2 * kBig, 3 * kBig, kInk); }, Expect::Nothing},
-        HostileCase{"lineLongInRange", [](Surface& s) { s.line(-1e6f, -3e5f, 1e6f, 3e5f, kInk); }, Expect::Something},
+        HostileCase{"psetNaN", [](FillingSurface& s) { s.pset(kNaN, 3, kInk); }, Expect::Nothing},
+        HostileCase{"psetHuge", [](FillingSurface& s) { s.pset(kBig, -kBig, kInk); }, Expect::Nothing},
+        HostileCase{"lineNaN", [](FillingSurface& s) { s.line(0, 0, kNaN, 30, kInk); }, Expect::Nothing},
+        HostileCase{"lineInfinite", [](FillingSurface& s) { s.line(-kInf, 3, 20, 3, kInk); }, Expect::Nothing},
+        HostileCase{"lineHugeAcross", [](FillingSurface& s) { s.line(-kBig, 3, kBig, 7, kInk); }, Expect::Something},
+        HostileCase{"lineHugeDiagonal", [](FillingSurface& s) { s.line(-kBig, -kBig, kBig, kBig, kInk); }, Expect::Anything},
+        HostileCase{"lineHugeSteep", [](FillingSurface& s) { s.line(20, -kBig, 21, kBig, kInk); }, Expect::Something},
+        HostileCase{"lineHugeOneEnd", [](FillingSurface& s) { s.line(25, 20, 3e38f, 1e37f, kInk); }, Expect::Something},
+        HostileCase{"lineHugeFarAway", [](FillingSurface& s) { s.line(kBig, kBig, 2 * kBig, 3 * kBig, kInk); }, Expect::Nothing},
+        HostileCase{"lineLongInRange", [](FillingSurface& s) { s.line(-1e6f, -3e5f, 1e6f, 3e5f, kInk); }, Expect::Something},
         HostileCase{"lineJustPastTheExactRange",
-                    [](Surface& s) { s.line(-1048577, 20, 1048580, 20, kInk); }, Expect::Something},
-        HostileCase{"boxNaN", [](Surface& s) { s.box(0, 0, 10, kNaN, kInk); }, Expect::Nothing},
-        HostileCase{"boxInfinite", [](Surface& s) { s.box(-kInf, -kInf, kInf, kInf, kInk); }, Expect::Nothing},
-        HostileCase{"boxHuge", [](Surface& s) { s.box(-kBig, -kBig, kBig, kBig, kInk); }, Expect::Anything},
-        HostileCase{"boxHugeEdgeThrough", [](Surface& s) { s.box(20, -kBig, kBig, kBig, kInk); }, Expect::Something},
-        HostileCase{"circleNaNCentre", [](Surface& s) { s.circle(kNaN, 5, 10, kInk); }, Expect::Nothing},
-        HostileCase{"circleNaNRadius", [](Surface& s) { s.circle(25, 20, kNaN, kInk); }, Expect::Nothing},
-        HostileCase{"circleInfiniteRadius", [](Surface& s) { s.circle(25, 20, kInf, kInk); }, Expect::Nothing},
-        HostileCase{"circleInfiniteCentre", [](Surface& s) { s.circle(kInf, 20, 5, kInk); }, Expect::Nothing},
-        HostileCase{"circleNegativeRadius", [](Surface& s) { s.circle(25, 20, -3, kInk); }, Expect::Nothing},
-        HostileCase{"circleZeroRadius", [](Surface& s) { s.circle(25, 20, 0, kInk); }, Expect::Something},
-        HostileCase{"circleHugeRadius", [](Surface& s) { s.circle(25, 20, 1e9f, kInk); }, Expect::Anything},
-        HostileCase{"circleHugeEverything", [](Surface& s) { s.circle(kBig, -kBig, 3e38f, kInk); }, Expect::Anything},
-        HostileCase{"circleHugeCentreSmallRadius", [](Surface& s) { s.circle(-kBig, kBig, 10, kInk); }, Expect::Nothing},
-        HostileCase{"circleFractional", [](Surface& s) { s.circle(0.4999f, -0.5f, 0.49f, kInk); }, Expect::Something},
-        HostileCase{"ellipseAspect0", [](Surface& s) { s.ellipse(25, 20, 30, 0, kInk); }, Expect::Something},
-        HostileCase{"ellipseAspectHuge", [](Surface& s) { s.ellipse(25, 20, 30, 1e9f, kInk); }, Expect::Something},
-        HostileCase{"ellipseAspectMax", [](Surface& s) { s.ellipse(25, 20, 3e38f, 3e38f, kInk); }, Expect::Anything},
-        HostileCase{"ellipseAspectTiny", [](Surface& s) { s.ellipse(25, 20, 3e38f, 1e-45f, kInk); }, Expect::Anything},
-        HostileCase{"ellipseAspectNaN", [](Surface& s) { s.ellipse(25, 20, 30, kNaN, kInk); }, Expect::Nothing},
-        HostileCase{"ellipseAspectInfinite", [](Surface& s) { s.ellipse(25, 20, 30, -kInf, kInk); }, Expect::Nothing},
-        HostileCase{"arcNaNAngle", [](Surface& s) { s.arc(25, 20, 10, kNaN, 1, 1, kInk); }, Expect::Nothing},
-        HostileCase{"arcInfiniteAngle", [](Surface& s) { s.arc(25, 20, 10, 0, kInf, 1, kInk); }, Expect::Nothing},
-        HostileCase{"arcHugeAngles", [](Surface& s) { s.arc(25, 20, 10, kBig, -kBig, 1, kInk); }, Expect::Something},
-        HostileCase{"arcHugeRadius", [](Surface& s) { s.arc(25, -1e9f + 10, 1e9f, 1, 2, 1, kInk); }, Expect::Anything},
-        HostileCase{"arcAspectNaN", [](Surface& s) { s.arc(25, 20, 10, 1, 2, kNaN, kInk); }, Expect::Nothing}),
+                    [](FillingSurface& s) { s.line(-1048577, 20, 1048580, 20, kInk); }, Expect::Something},
+        HostileCase{"boxNaN", [](FillingSurface& s) { s.box(0, 0, 10, kNaN, kInk); }, Expect::Nothing},
+        HostileCase{"boxInfinite", [](FillingSurface& s) { s.box(-kInf, -kInf, kInf, kInf, kInk); }, Expect::Nothing},
+        HostileCase{"boxHuge", [](FillingSurface& s) { s.box(-kBig, -kBig, kBig, kBig, kInk); }, Expect::Anything},
+        HostileCase{"boxHugeEdgeThrough", [](FillingSurface& s) { s.box(20, -kBig, kBig, kBig, kInk); }, Expect::Something},
+        HostileCase{"circleNaNCentre", [](FillingSurface& s) { s.circle(kNaN, 5, 10, kInk); }, Expect::Nothing},
+        HostileCase{"circleNaNRadius", [](FillingSurface& s) { s.circle(25, 20, kNaN, kInk); }, Expect::Nothing},
+        HostileCase{"circleInfiniteRadius", [](FillingSurface& s) { s.circle(25, 20, kInf, kInk); }, Expect::Nothing},
+        HostileCase{"circleInfiniteCentre", [](FillingSurface& s) { s.circle(kInf, 20, 5, kInk); }, Expect::Nothing},
+        HostileCase{"circleNegativeRadius", [](FillingSurface& s) { s.circle(25, 20, -3, kInk); }, Expect::Nothing},
+        HostileCase{"circleZeroRadius", [](FillingSurface& s) { s.circle(25, 20, 0, kInk); }, Expect::Something},
+        HostileCase{"circleHugeRadius", [](FillingSurface& s) { s.circle(25, 20, 1e9f, kInk); }, Expect::Anything},
+        HostileCase{"circleHugeEverything", [](FillingSurface& s) { s.circle(kBig, -kBig, 3e38f, kInk); }, Expect::Anything},
+        HostileCase{"circleHugeCentreSmallRadius", [](FillingSurface& s) { s.circle(-kBig, kBig, 10, kInk); }, Expect::Nothing},
+        HostileCase{"circleFractional", [](FillingSurface& s) { s.circle(0.4999f, -0.5f, 0.49f, kInk); }, Expect::Something},
+        HostileCase{"ellipseAspect0", [](FillingSurface& s) { s.ellipse(25, 20, 30, 0, kInk); }, Expect::Something},
+        HostileCase{"ellipseAspectHuge", [](FillingSurface& s) { s.ellipse(25, 20, 30, 1e9f, kInk); }, Expect::Something},
+        HostileCase{"ellipseAspectMax", [](FillingSurface& s) { s.ellipse(25, 20, 3e38f, 3e38f, kInk); }, Expect::Anything},
+        HostileCase{"ellipseAspectTiny", [](FillingSurface& s) { s.ellipse(25, 20, 3e38f, 1e-45f, kInk); }, Expect::Anything},
+        HostileCase{"ellipseAspectNaN", [](FillingSurface& s) { s.ellipse(25, 20, 30, kNaN, kInk); }, Expect::Nothing},
+        HostileCase{"ellipseAspectInfinite", [](FillingSurface& s) { s.ellipse(25, 20, 30, -kInf, kInk); }, Expect::Nothing},
+        HostileCase{"arcNaNAngle", [](FillingSurface& s) { s.arc(25, 20, 10, kNaN, 1, 1, kInk); }, Expect::Nothing},
+        HostileCase{"arcInfiniteAngle", [](FillingSurface& s) { s.arc(25, 20, 10, 0, kInf, 1, kInk); }, Expect::Nothing},
+        HostileCase{"arcHugeAngles", [](FillingSurface& s) { s.arc(25, 20, 10, kBig, -kBig, 1, kInk); }, Expect::Something},
+        HostileCase{"arcHugeRadius", [](FillingSurface& s) { s.arc(25, -1e9f + 10, 1e9f, 1, 2, 1, kInk); }, Expect::Anything},
+        HostileCase{"arcAspectNaN", [](FillingSurface& s) { s.arc(25, 20, 10, 1, 2, kNaN, kInk); }, Expect::Nothing}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SurfaceHostile, HugeLineAcrossCostsOnePixelPerColumn) {
     // Provoked with end points 1e30 pixels away on both sides.
-    Surface s = blank(50, 40);
+    FillingSurface s = blank(50, 40);
     s.line(-kBig, 3, kBig, 7, kInk);
     for (int x = 0; x < 50; ++x) {
         int n = 0;
@@ -674,7 +674,7 @@ TEST(SurfaceHostile, HugeLineAcrossCostsOnePixelPerColumn) {
 
 TEST(SurfaceHostile, LineFromInsideToAFarPointKeepsItsSlope) {
     // Provoked with the far end 3.1e38 pixels away; the line rises 1 in 31.
-    Surface s = blank(50, 40);
+    FillingSurface s = blank(50, 40);
     s.line(25, 20, 3.1e38f, 1e37f, kInk);
     for (int x = 0; x < 50; ++x) {
         int n = 0;
@@ -689,7 +689,7 @@ TEST(SurfaceHostile, LineFromInsideToAFarPointKeepsItsSlope) {
 
 TEST(SurfaceHostile, HugeFiguresAroundTheRasterFillItOrLeaveIt) {
     // A radius of 1e10 and a box 1e30 wide put the whole raster inside the figure.
-    Surface s = blank(50, 40);
+    FillingSurface s = blank(50, 40);
     s.fillStyle = 1;
     s.circle(25, 20, 1e10f, kInk);
     s.box(-kBig, -kBig, kBig, kBig, kInk);
@@ -707,7 +707,7 @@ TEST(SurfaceHostile, HugeCircleGrazingTheRasterDrawsItsFlatEdge) {
     // The bottom of a circle of radius 1e6 lies on row 10; so near its lowest
     // point the circle is flat: row 10 is outline from side to side, the rows
     // above are interior and nothing lies below.
-    Surface s = blank(50, 40);
+    FillingSurface s = blank(50, 40);
     s.fillStyle = 1;
     s.circle(25, -1e6f + 10, 1e6f, kInk);
     EXPECT_EQ(extentOf(s), (Extent{0, 10, 49, 10}));
@@ -726,7 +726,7 @@ TEST(SurfaceHostile, CircleCentredBillionsOfPixelsAwayReachesExactlyItsEdge) {
     for (bool across : {true, false}) {
         SCOPED_TRACE(across ? "centre to the left" : "centre above");
         const int w = across ? 300 : 40, h = across ? 40 : 300;
-        Surface s = blank(w, h);
+        FillingSurface s = blank(w, h);
         s.fillStyle = 0;
         s.fillColor = kFill;
         if (across) s.circle(kC, 20, kR, kInk);
@@ -740,7 +740,7 @@ TEST(SurfaceHostile, CircleCentredBillionsOfPixelsAwayReachesExactlyItsEdge) {
 }
 
 TEST(SurfaceHostile, DegenerateAspectsGiveAStraightRun) {
-    Surface s = blank(100, 80);
+    FillingSurface s = blank(100, 80);
     s.ellipse(50, 40, 20, 0, kInk);  // vertical half-axis 0
     s.ellipse(10, 40, 20, 1e9f, kOther);  // horizontal half-axis 2e-8
     EXPECT_EQ(countOf(s, kInk), 41);
@@ -763,8 +763,8 @@ TEST(SurfaceSpeck, CoversTheSamePixelsAsTheGeneralCircle) {
     for (int style : {0, 1}) {
         for (float x : xs) {
             for (float y : xs) {
-                Surface quick(7, 6), general(7, 6);
-                for (Surface* s : {&quick, &general}) {
+                FillingSurface quick(7, 6), general(7, 6);
+                for (FillingSurface* s : {&quick, &general}) {
                     for (int py = 0; py < 6; ++py)
                         for (int px = 0; px < 7; ++px) s->pset(px, py, (px + py) % 2 ? kBack : kOther);
                     s->fillStyle = style;
@@ -796,7 +796,7 @@ TEST(SurfaceLine, EveryLengthFollowsTheNearestPixelRule) {
         const long x1 = next(-spread, kW + spread), y1 = next(-spread, kH + spread);
         const long x2 = k % 5 == 0 ? next(0, kW - 1) : next(-spread, kW + spread);
         const long y2 = k % 5 == 0 ? next(0, kH - 1) : next(-spread, kH + spread);
-        Surface drawn = blank(kW, kH), expected = blank(kW, kH);
+        FillingSurface drawn = blank(kW, kH), expected = blank(kW, kH);
         drawn.line(x1, y1, x2, y2, kInk);
         const bool xMajor = std::abs(x2 - x1) >= std::abs(y2 - y1);
         long u0 = xMajor ? x1 : y1, v0 = xMajor ? y1 : x1, u1 = xMajor ? x2 : y2, v1 = xMajor ? y2 : x2;
@@ -805,7 +805,7 @@ TEST(SurfaceLine, EveryLengthFollowsTheNearestPixelRule) {
         for (long i = 0; i <= n; ++i) {
             const long v = v0 + sv * (n == 0 ? 0 : (2 * i * m + n) / (2 * n));
             const long x = xMajor ? u0 + i : v, y = xMajor ? v : u0 + i;
-            if (x >= 0 && x < kW && y >= 0 && y < kH) expected.row(static_cast<int>(y))[x] = Surface::toPixel(kInk);
+            if (x >= 0 && x < kW && y >= 0 && y < kH) expected.row(static_cast<int>(y))[x] = FillingSurface::toPixel(kInk);
         }
         ASSERT_TRUE(samePixels(drawn, expected)) << "(" << x1 << "," << y1 << ")-(" << x2 << "," << y2 << ")";
     }
@@ -819,7 +819,7 @@ TEST(SurfaceBox, EveryWidthFillsExactlyItsColumns) {
     constexpr int kW = 17, kH = 5;
     for (int width = 1; width <= 13; ++width) {
         for (int left = -2; left < kW; ++left) {
-            Surface drawn = blank(kW, kH), expected = blank(kW, kH);
+            FillingSurface drawn = blank(kW, kH), expected = blank(kW, kH);
             drawn.fillStyle = 0;
             drawn.fillColor = kFill;
             drawn.box(left, 0, left + width - 1, 4, kInk);

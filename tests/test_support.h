@@ -1,7 +1,8 @@
 #pragma once
 // Small helpers shared by the engine tests.
 
-#include "app/picture_cycle.h"
+#include "session/first_picture.h"
+#include "session/picture_cycle.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"

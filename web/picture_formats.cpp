@@ -7,8 +7,7 @@
 namespace painter {
 
 std::optional<FormatProblem> webFormatProblem(const QString& format) {
-    if (format == QLatin1String("png") || format == QLatin1String("bmp") || format == QLatin1String("pdf"))
-        return std::nullopt;
+    if (imageFormats().contains(format) || format == QLatin1String("pdf")) return std::nullopt;
     return FormatProblem{400, QStringLiteral("format is png, bmp or pdf")};
 }
 

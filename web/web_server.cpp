@@ -1,7 +1,7 @@
 #include "web/web_server.h"
 
-#include "app/describe.h"
-#include "app/first_picture.h"
+#include "session/describe.h"
+#include "session/first_picture.h"
 #include "platform/surface_text.h"
 #include "web/worker_pool.h"
 #include "web/web_routes.h"

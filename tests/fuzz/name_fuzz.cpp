@@ -12,7 +12,7 @@
 // - an accepted name paints a whole picture, and painting it again in the
 //   same session gives the same pixels.
 
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 #include "params/name_entry.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"

@@ -228,6 +228,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Surface& s = rasters.tested;
     if (s.width() != dims[0] || s.height() != dims[1]) std::abort();
     trace("surface", {double(dims[0]), double(dims[1])});
+    // The fill the closed figures get, as the calls below set it: FillStyle 0
+    // is solid, every other style none.
+    Fill fill = solidFill(0);
 
     for (int calls = 0; calls < 64 && in.remaining_bytes() > 0; ++calls) {
         switch (in.ConsumeIntegralInRange(0, 10)) {
@@ -257,14 +260,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const float x1 = anyFloat(in, s), y1 = anyFloat(in, s), x2 = anyFloat(in, s), y2 = anyFloat(in, s);
             const Colour c = anyColour(in);
             trace("box", {x1, y1, x2, y2, double(c)});
-            rasters.draw([&](Surface& t, auto at) { t.box(at(x1), at(y1), at(x2), at(y2), c); });
+            rasters.draw([&](Surface& t, auto at) { t.box(at(x1), at(y1), at(x2), at(y2), c, fill); });
             break;
         }
         case 4: {
             const float x = anyFloat(in, s), y = anyFloat(in, s), r = anyFloat(in, s);
             const Colour c = anyColour(in);
             trace("circle", {x, y, r, double(c)});
-            rasters.draw([&](Surface& t, auto at) { t.circle(at(x), at(y), r, c); });
+            rasters.draw([&](Surface& t, auto at) { t.circle(at(x), at(y), r, c, fill); });
             break;
         }
         case 5: {
@@ -272,7 +275,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const float aspect = in.ConsumeBool() ? anyFloat(in, s) : in.ConsumeFloatingPointInRange(0.0f, 4.0f);
             const Colour c = anyColour(in);
             trace("ellipse", {x, y, r, aspect, double(c)});
-            rasters.draw([&](Surface& t, auto at) { t.ellipse(at(x), at(y), r, aspect, c); });
+            rasters.draw([&](Surface& t, auto at) { t.ellipse(at(x), at(y), r, aspect, c, fill); });
             break;
         }
         case 6: {
@@ -299,13 +302,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 9: {
             const int style = in.ConsumeBool() ? in.ConsumeIntegralInRange(0, 1) : in.ConsumeIntegral<int>();
             trace("fillStyle", {double(style)});
-            rasters.change([&](Surface& t) { t.fillStyle = style; });
+            fill.solid = style == 0;
             break;
         }
         case 10: {
             const Colour c = anyColour(in);
             trace("fillColor", {double(c)});
-            rasters.change([&](Surface& t) { t.fillColor = c; });
+            fill.colour = c;
             break;
         }
         }

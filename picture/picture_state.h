@@ -47,6 +47,10 @@ struct PictureState {
     double rr = 0;                        // brush radius in pixels
     double fr = 0;                        // direction in which rr moves
     double nac = 0;                       // brush mode (whole number)
+    // The colour the brush modes fill closed figures with (FillColor). Each
+    // mode that sets it leaves it for the modes after it, also in the next
+    // picture: black only before the first.
+    std::int32_t fillColor = 0;
 
     // Per-pixel values of the scan, and working fields of later passes.
     double i = 0, j = 0;                  // column and row

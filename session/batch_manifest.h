@@ -3,7 +3,7 @@
 // drives a batch need not guess the file names. CSV (.csv) or JSON lines
 // (.jsonl), one record a line of the list.
 
-#include "app/batch.h"
+#include "session/batch.h"
 
 #include <QByteArray>
 #include <QList>
@@ -12,12 +12,12 @@
 namespace painter {
 
 // Why `path` cannot name a manifest (its extension); empty when it can.
-QString manifestProblem(const QString& path);
+[[nodiscard]] Problem manifestProblem(const QString& path);
 
 // The manifest's text for `path`'s kind.
 QByteArray manifestText(const QString& path, const QList<BatchEntry>& entries);
 
 // Written under a temporary name and renamed; false and the reason when not.
-bool writeManifest(const QString& path, const QList<BatchEntry>& entries, QString* error);
+[[nodiscard]] Problem writeManifest(const QString& path, const QList<BatchEntry>& entries);
 
 }  // namespace painter

@@ -1,4 +1,4 @@
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 
 #include "ornament/ornaments.h"
 #include "ornament/sample_colors.h"
@@ -13,7 +13,6 @@
 namespace painter {
 
 bool NewPicture(PictureState& s, Platform& p, std::uint64_t cycle) {
-    p.picture1.fillStyle = 0;
     PickParameters(s, p);
     // Three draws nothing reads; they still move the sequence.
     s.re0 = static_cast<float>(static_cast<double>(p.rng.next()) * 200 + 10);
@@ -43,8 +42,8 @@ PainterSession::PainterSession(RandomGenerator& rng, Clock& clock, WindowService
 void setStartupValues(PictureState& s) {
     s.t1 = QStringLiteral("vnesi tvoje ime in priimek");
     s.t2 = QStringLiteral("samo male črke bre čšž");
-    s.sir = 700;
-    s.vis = 525;
+    s.sir = Surface::kPictureWidth;
+    s.vis = Surface::kPictureHeight;
     s.polx = 12.0 / 2;
     s.poly = 9.0 / 2;
     s.dx = s.sir / 12.0;
@@ -56,7 +55,6 @@ void PainterSession::formLoad() {
     platform_.rng.randomize(platform_.clock.secondsSinceMidnight());
     createPictureFolder(platform_.folder);  // a failure shows only when saving
     form_.cls();
-    picture1_.fillStyle = 0;
     form_.setBackColor(qbColor(0));
     form_.foreColor = qbColor(7);  // the "*" stays readable on the black window
     setStartupValues(state_);
@@ -76,10 +74,10 @@ bool PainterSession::runCycle() {
 
 bool PainterSession::shrani() {
     const bool samePicture = !lastSavedPath_.isEmpty() && savedCycle_ == cycles_.current();
-    QString written;
-    const bool ok = ExportPicture(state_, platform_, samePicture ? lastSavedPath_ : QString(), &written);
+    const SaveOutcome outcome = ExportPicture(state_, platform_, samePicture ? lastSavedPath_ : QString());
+    const bool ok = outcome.ok();
     if (ok) {
-        lastSavedPath_ = written;
+        lastSavedPath_ = outcome.path;
         savedCycle_ = cycles_.current();
     }
     return ok;

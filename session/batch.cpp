@@ -1,6 +1,6 @@
-#include "app/batch.h"
+#include "session/batch.h"
 
-#include "app/first_picture.h"
+#include "session/first_picture.h"
 #include "output/card_pdf.h"
 #include "output/picture_file.h"
 #include "output/picture_save.h"
@@ -45,17 +45,16 @@ QList<NameLine> parseNameList(const QByteArray& text) {
 
 QList<NameLine> readNameList(QIODevice& device) { return parseNameList(device.readAll()); }
 
-bool readToEnd(int fd, QByteArray* bytes, QString* error) {
+Problem readToEnd(int fd, QByteArray* bytes) {
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got > 0) {
             bytes->append(buffer, got);
         } else if (got == 0) {
-            return true;
+            return {};
         } else if (errno != EINTR) {
-            *error = QString::fromLocal8Bit(std::strerror(errno));
-            return false;
+            return QString::fromLocal8Bit(std::strerror(errno));
         }
     }
 }
@@ -82,7 +81,7 @@ QString statusText(BatchEntry::Status status) {
     return {};
 }
 
-QString outputFolderProblem(const QString& folder) {
+Problem outputFolderProblem(const QString& folder) {
     const QFileInfo info(folder);
     if (!info.exists()) return QStringLiteral("output folder %1 does not exist").arg(folder);
     if (!info.isDir()) return QStringLiteral("output folder %1 is not a folder").arg(folder);
@@ -104,11 +103,12 @@ bool completePicture(const QString& path, const BatchOptions& options) {
         return file.read(16).contains("%%EOF");
     }
     QImageReader reader(path);
-    return reader.size() == QSize(700, 525) * options.scale && !reader.read().isNull();
+    return reader.size() == QSize(Surface::kPictureWidth, Surface::kPictureHeight) * options.scale &&
+           !reader.read().isNull();
 }
 
 struct Painted {
-    QString error;
+    Problem problem;
     int brushMode = 0;
 };
 
@@ -127,7 +127,7 @@ Painted paintOne(const QString& name, const QString& path, const BatchOptions& o
     } else {
         saved = savePicture(picture.surface(), path, options.extension.toLatin1(), mode);
     }
-    return {saved.ok ? QString() : saved.error, static_cast<int>(picture.state().nac)};
+    return {saved.problem, static_cast<int>(picture.state().nac)};
 }
 
 bool hasOuterBlanks(const QString& name) {
@@ -222,12 +222,12 @@ BatchResult paintPlan(BatchPlan plan, const BatchOptions& options) {
         ++done;
         BatchEntry& e = plan.entries[o.entry];
         e.brushMode = o.painted.brushMode;
-        if (o.painted.error.isEmpty()) {
+        if (!o.painted.problem) {
             e.status = BatchEntry::Status::Painted;
             ++result.painted;
         } else {
             e.status = BatchEntry::Status::Failed;
-            e.reason = o.painted.error;
+            e.reason = *o.painted.problem;
             result.errors << QStringLiteral("line %1: %2: %3").arg(e.line).arg(e.file, e.reason);
         }
         if (options.progress) options.progress(done, total, e.file);

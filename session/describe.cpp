@@ -1,12 +1,12 @@
-#include "app/describe.h"
+#include "session/describe.h"
 
-#include "app/first_picture.h"
+#include "session/first_picture.h"
 
 namespace painter {
 
 QJsonObject describeName(const QString& name) {
     PictureFacts facts;
-    FirstPicture picture(name, {.facts = &facts});
+    const FirstPicture picture(name, {.facts = &facts});
     const PictureState& s = picture.state();
     return QJsonObject{
         {"name", s.t},

@@ -3,8 +3,8 @@
 // The window is a thin shell that forwards its buttons here; the command line
 // drives the same object without a display.
 
-#include "app/picture_state.h"
-#include "app/platform.h"
+#include "picture/picture_state.h"
+#include "picture/services.h"
 
 namespace painter {
 
@@ -41,7 +41,9 @@ public:
     QString lastSavedPath() const { return lastSavedPath_; }
 
     PictureState& state() { return state_; }
+    const PictureState& state() const { return state_; }
     Surface& picture1() { return picture1_; }
+    const Surface& picture1() const { return picture1_; }
     Surface& picture2() { return picture2_; }
     Surface& form() { return form_; }
     Platform& platform() { return platform_; }

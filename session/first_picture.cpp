@@ -1,4 +1,4 @@
-#include "app/first_picture.h"
+#include "session/first_picture.h"
 
 namespace painter {
 
@@ -6,9 +6,9 @@ FirstPicture::FirstPicture(const QString& name, const FirstPictureOptions& optio
     services_.names << name;
     session_.platform().facts = options.facts;
     session_.platform().fieldAhead = options.fieldAhead;
-    setStartupValues(session_.state());
     session_.state().leto = options.year;
-    session_.ponovi();
+    // The window's start-up; without a folder it makes none.
+    session_.formLoad();
 }
 
 }  // namespace painter

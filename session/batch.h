@@ -4,6 +4,7 @@
 // after, so refusals are known before the first picture.
 
 #include "output/card_layout.h"
+#include "platform/problem.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -30,7 +31,7 @@ QList<NameLine> readNameList(QIODevice& device);
 // Reads an open file descriptor to its end with blocking reads, whatever it
 // is (a file, a pipe, a named pipe, a terminal). False and the reason when a
 // read fails.
-bool readToEnd(int fd, QByteArray* bytes, QString* error);
+[[nodiscard]] Problem readToEnd(int fd, QByteArray* bytes);
 
 // The file name of a picture: blanks become "-", leading blanks are left out
 // (a file name never begins with "-", which commands take for an option), the
@@ -93,7 +94,7 @@ struct BatchResult {
 
 // Checks that pictures can be written into the folder, by writing a probe
 // file there; returns the reason when they cannot.
-QString outputFolderProblem(const QString& folder);
+[[nodiscard]] Problem outputFolderProblem(const QString& folder);
 
 // Checks every line and names every file; paints nothing.
 BatchPlan planNameList(const QList<NameLine>& names, const BatchOptions& options);

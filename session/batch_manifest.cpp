@@ -1,4 +1,4 @@
-#include "app/batch_manifest.h"
+#include "session/batch_manifest.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -20,7 +20,7 @@ QByteArray csvField(const QString& text) {
 
 }  // namespace
 
-QString manifestProblem(const QString& path) {
+Problem manifestProblem(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("csv") && suffix != QLatin1String("jsonl"))
         return QStringLiteral("use .csv or .jsonl");
@@ -47,13 +47,11 @@ QByteArray manifestText(const QString& path, const QList<BatchEntry>& entries) {
     return text;
 }
 
-bool writeManifest(const QString& path, const QList<BatchEntry>& entries, QString* error) {
+Problem writeManifest(const QString& path, const QList<BatchEntry>& entries) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(manifestText(path, entries)) < 0 || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!file.open(QIODevice::WriteOnly) || file.write(manifestText(path, entries)) < 0 || !file.commit())
+        return file.errorString();
+    return {};
 }
 
 }  // namespace painter

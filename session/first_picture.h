@@ -1,10 +1,11 @@
 #pragma once
 // A name painted as the first picture after start-up, with no window and no
-// save folder: the picture the window paints for it first, whatever was
-// painted before. Single pictures, batches, --describe and the web service
-// all paint names this way.
+// save folder: the window's own start-up, so it is the picture the window
+// paints for the name first, whatever was painted before. Single pictures,
+// batches, --describe, the web service, the tests and the benchmarks all
+// paint names this way.
 
-#include "app/picture_cycle.h"
+#include "session/picture_cycle.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"
@@ -26,8 +27,8 @@ public:
     // Paints `name`, which must be acceptable (see nameRejection).
     explicit FirstPicture(const QString& name, const FirstPictureOptions& options = {});
 
-    const Surface& surface() { return session_.picture1(); }
-    const PictureState& state() { return session_.state(); }
+    const Surface& surface() const { return session_.picture1(); }
+    const PictureState& state() const { return session_.state(); }
 
 private:
     RandomGenerator rng_;

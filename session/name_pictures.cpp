@@ -1,6 +1,6 @@
-#include "app/name_pictures.h"
+#include "session/name_pictures.h"
 
-#include "app/first_picture.h"
+#include "session/first_picture.h"
 #include "output/picture_file.h"
 #include "platform/surface_text.h"
 

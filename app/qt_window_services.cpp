@@ -1,4 +1,4 @@
-#include "app/window_services.h"
+#include "app/qt_window_services.h"
 
 #include "app/form1.h"
 #include "app/picture_view.h"

@@ -1,0 +1,305 @@
+// Circles, ellipses and arcs on the drawing surface (see surface.cpp for
+// the positions).
+//
+// Circles, ellipses and arcs. The centre is snapped to its pixel (cx, cy) by
+// the rule of surface.cpp. The half-axes are a (horizontal) and b (vertical): a circle
+// has a = b = radius; an ellipse with aspect asp (its absolute value) has
+// a = R, b = R * asp when asp < 1 and b = R, a = R / asp when asp > 1, so the
+// radius is always the longer half-axis. The figure covers pixel
+// (cx + dx, cy + dy) when that pixel's centre lies inside or on the ellipse
+// with half-axes A = a + 1/2 and B = b + 1/2: radius 0 is one pixel, radius 1
+// a 3 x 3 block, and the figure reaches exactly floor(A) columns and floor(B)
+// rows from its centre. Every row's extent comes from one function,
+// rowReach, so the outline, the fill and the clipping can never disagree.
+// The outline is the figure's pixels that have a 4-neighbour outside the
+// figure; per row it follows from the half-widths of that row and its two
+// neighbours and is at most two runs. A closed figure with FillStyle 0 paints
+// the remaining (interior) pixels in FillColor; outline and interior never
+// overlap, so every pixel is written once. A negative radius draws nothing.
+//
+// Arcs. An arc with different start and end angles draws only the outline
+// pixels whose angle - atan2(-dy, dx), y up, taken in [0, 2 pi) - lies on the
+// counter-clockwise sweep from the start angle to the end angle, both
+// included. Angles count modulo 2 pi; a negative angle counts by its absolute
+// value. Equal angles (after that reduction) give the whole outline. An arc is
+// never filled, whatever FillStyle says.
+
+#include "platform/surface.h"
+
+#include "platform/exact_math.h"
+#include "platform/surface_raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace painter {
+namespace {
+
+using namespace raster;
+
+constexpr double kTwoPi = 6.283185307179586476925286766559;
+
+// How far the ellipse's span reaches d rows from its centre: the span's
+// half-width is the whole part of this, and -1 means the row lies outside.
+// In exact arithmetic the half-width is the largest whole dx with
+// (dx / A)^2 + (d / B)^2 <= 1, with ratio = A / B; this formula, correctly
+// rounded square root and all, gives the same bits on every machine. For a circle the ratio is exactly 1 and this is
+// sqrt(A^2 - d^2), exact whenever that is a whole number, so the pixels on the
+// exact boundary are always in. Every row of every figure is measured here.
+inline double rowReach(double A, double B, double ratio, double d) {
+    d = std::fabs(d);
+    if (!(d <= B)) return -1;
+    // The centre row reaches exactly A; B * (A / B) might miss it by a hair.
+    if (d == 0) return A;
+    // (B - d) * (B + d) rather than B * B - d * d: no cancellation near the top.
+    return std::sqrt((B - d) * (B + d)) * ratio;
+}
+
+struct ArcSweep {
+    bool partial = false;  // false: the whole outline
+    double start = 0, end = 0;
+};
+
+inline bool onSweep(const ArcSweep& sweep, double dx, double upDy) {
+    double angle = xm::atan2(upDy, dx);
+    if (angle < 0) angle += kTwoPi;
+    if (sweep.start <= sweep.end) return angle >= sweep.start && angle <= sweep.end;
+    return angle >= sweep.start || angle <= sweep.end;
+}
+
+enum class FillKind { None, Solid };
+
+// Rows of an ellipse whose centre lies closer than this to the raster are
+// drawn in 64-bit integers; distances from such a centre are exact.
+constexpr double kNearCentre = 1073741824.0;  // 2^30
+// Wider half-widths are cut to this: with the centre nearer than 2^30, a span
+// that wide already covers the raster, so no visible pixel changes.
+constexpr double kWidthCap = 2147483648.0;  // 2^31
+
+// One figure: centre pixel (cx, cy), half-axes grown by half a pixel (A, B).
+struct EllipseJob {
+    Raster r;
+    double cx, cy, A, B;
+    double ratio;  // A / B
+    FillKind fill;
+    std::uint32_t outline, inside;
+    ArcSweep sweep;
+
+    struct RowRuns {
+        Run left, right, inside;
+    };
+
+    // The runs of a row whose span has half-width `here` (>= 0) and whose
+    // interior - the pixels with all four neighbours in the figure - has
+    // half-width `interior` (-1: none).
+    template <typename T>
+    RowRuns runs(T x, T here, T interior) const {
+        RowRuns out;
+        if (interior < 0) {
+            out.left = clipColumns(r, x - here, x + here);
+        } else {
+            out.left = clipColumns(r, x - here, x - interior - 1);
+            out.right = clipColumns(r, x + interior + 1, x + here);
+            if (fill == FillKind::Solid) out.inside = clipColumns(r, x - interior, x + interior);
+        }
+        return out;
+    }
+
+    void paintRow(double y, const RowRuns& runs) const {
+        if (!visibleRow(r, y)) return;
+        std::uint32_t* p = r.row(static_cast<int>(y));
+        if (sweep.partial) {
+            arcRun(p, y, runs.left);
+            arcRun(p, y, runs.right);
+            return;
+        }
+        paint(p, runs.left, outline);
+        paint(p, runs.right, outline);
+        paint(p, runs.inside, inside);
+    }
+
+    // The outline pixels of a run that lie on the arc's sweep.
+    void arcRun(std::uint32_t* p, double y, Run run) const {
+        // cy - y rather than -(y - cy): +0 on the centre row, whose left half
+        // must have the angle pi, not -pi.
+        const double upDy = cy - y;
+        for (int x = run.first; x < run.first + run.count; ++x)
+            if (onSweep(sweep, x - cx, upDy)) p[x] = outline;
+    }
+
+    // The half-width of the span d rows from the centre, -1 for none.
+    double width(double d) const {
+        const double reach = rowReach(A, B, ratio, d);
+        return reach < 0 ? -1 : floorNonNegative(reach);
+    }
+    // The same, cut to kWidthCap; truncation is the whole part of a reach >= 0.
+    std::int64_t cappedWidth(double d) const {
+        return static_cast<std::int64_t>(std::min(rowReach(A, B, ratio, d), kWidthCap));
+    }
+
+    // Calls paintPair(d, here, interior) for the distances dFirst..dLast from
+    // the centre row whose rows are in the figure: `here` is the row's
+    // half-width, `interior` that of its interior - the pixels with all four
+    // neighbours in the figure (-1: none).
+    template <typename PaintPair>
+    void walkRows(std::int64_t dFirst, std::int64_t dLast, PaintPair&& paintPair) const {
+        // The half-widths of a stretch of rows first, then the painting: the
+        // square roots pipeline freely in a loop without unpredictable branches.
+        constexpr int kStretch = 64;
+        std::int64_t widths[kStretch + 2];
+        for (std::int64_t d0 = dFirst; d0 <= dLast; d0 += kStretch) {
+            const int n = static_cast<int>(std::min<std::int64_t>(kStretch, dLast - d0 + 1));
+            for (int i = 0; i < n + 2; ++i) widths[i] = cappedWidth(static_cast<double>(d0 - 1 + i));
+            for (int i = 1; i <= n; ++i)
+                if (widths[i] >= 0) paintPair(d0 + i - 1, widths[i], std::min({widths[i] - 1, widths[i - 1], widths[i + 1]}));
+        }
+    }
+
+    // The common case, a figure that lies wholly on the raster: the same rows
+    // as below, painted without clipping, the four outline runs of a row pair
+    // (equally long by symmetry) in one loop.
+    void drawWhollyInside() const {
+        const int x = static_cast<int>(cx), y = static_cast<int>(cy);
+        const bool solid = fill == FillKind::Solid;
+        const std::uint32_t c = outline;
+        walkRows(0, static_cast<std::int64_t>(floorNonNegative(B)), [&](std::int64_t d, std::int64_t here64, std::int64_t interior64) {
+            const int here = static_cast<int>(here64), interior = static_cast<int>(interior64);
+            // On the centre row both rows are the same one; painting it twice is harmless.
+            std::uint32_t* top = r.row(y - static_cast<int>(d)) + x;
+            std::uint32_t* bottom = r.row(y + static_cast<int>(d)) + x;
+            if (interior < 0) {
+                paint(top - here, 2 * here + 1, c);
+                paint(bottom - here, 2 * here + 1, c);
+                return;
+            }
+            std::uint32_t *p0 = top - here, *p1 = top + interior + 1, *p2 = bottom - here, *p3 = bottom + interior + 1;
+            for (int i = 0, n = here - interior; i < n; ++i) p0[i] = p1[i] = p2[i] = p3[i] = c;
+            if (solid) {
+                paint(top - interior, 2 * interior + 1, inside);
+                if (d > 0) paint(bottom - interior, 2 * interior + 1, inside);
+            }
+        });
+    }
+
+    void draw() const {
+        const double reachX = floorNonNegative(A);
+        const double reachY = floorNonNegative(B);
+        if (cx + reachX < 0 || cx - reachX > r.width - 1) return;
+        if (cy + reachY < 0 || cy - reachY > r.height - 1) return;
+
+        if (fill == FillKind::None) {
+            // Nothing to draw when the raster lies wholly in the figure's
+            // interior: every visible row's interior reaches past both sides.
+            // Rows -1 and height are the farthest from the centre that the
+            // visible outline depends on, and a row's width only shrinks away
+            // from the centre.
+            const double edge = std::min(width(-1 - cy), width(r.height - cy));
+            if (edge - 1 >= std::max(cx, (r.width - 1) - cx)) return;
+        }
+
+        if (!sweep.partial && cx - reachX >= 0 && cx + reachX <= r.width - 1 && cy - reachY >= 0 &&
+            cy + reachY <= r.height - 1) {
+            drawWhollyInside();
+            return;
+        }
+
+        const double yTop = std::max(cy - reachY, 0.0);
+        const double yBottom = std::min(cy + reachY, static_cast<double>(r.height - 1));
+        if (std::fabs(cx) < kNearCentre && std::fabs(cy) < kNearCentre) {
+            // Rows come in pairs cy - d and cy + d with the same runs: walk the
+            // distances d that have a visible row and paint both rows of each.
+            const auto x = static_cast<std::int64_t>(cx);
+            const auto top = static_cast<std::int64_t>(yTop), bottom = static_cast<std::int64_t>(yBottom);
+            const auto y = static_cast<std::int64_t>(cy);
+            std::int64_t dFirst = 0;
+            if (y < top) dFirst = top - y;
+            if (y > bottom) dFirst = y - bottom;
+            const std::int64_t dLast = std::max(y - top, bottom - y);
+            walkRows(dFirst, dLast, [&](std::int64_t d, std::int64_t here, std::int64_t interior) {
+                const RowRuns row = runs(x, here, interior);
+                paintRow(static_cast<double>(y - d), row);
+                if (d > 0) paintRow(static_cast<double>(y + d), row);
+            });
+        } else {
+            // A centre this far away: one visible row at a time, in doubles.
+            double above = width(yTop - 1 - cy), here = width(yTop - cy);
+            for (double y = yTop; y <= yBottom; ++y) {
+                const double below = width(y + 1 - cy);
+                if (here >= 0) paintRow(y, runs(cx, here, std::min({here - 1, above, below})));
+                above = here;
+                here = below;
+            }
+        }
+    }
+};
+
+// Half-axes for a radius and an aspect; false when nothing is to be drawn.
+inline bool halfAxes(double radius, double aspect, double& a, double& b) {
+    if (!allFinite({radius, aspect}) || radius < 0) return false;
+    aspect = std::fabs(aspect);
+    a = radius;
+    b = radius;
+    if (aspect < 1) b = radius * aspect;
+    else if (aspect > 1) a = radius / aspect;
+    return true;
+}
+
+}  // namespace
+
+void Surface::speck(float x, float y, Colour c, Fill fill) {
+    // The circle of radius 1: half-axes 1.5, so every row of the 3 x 3 block
+    // around the centre pixel reaches one column; only the centre has all four
+    // neighbours in the figure, so it is the interior and the other eight the
+    // outline. Clipping is per pixel; a NaN or infinite centre fails the tests.
+    const double cx = snap(x), cy = snap(y);
+    if (!(cx >= -1 && cx <= width_ && cy >= -1 && cy <= height_)) return;
+    const int x0 = static_cast<int>(cx), y0 = static_cast<int>(cy);
+    const std::uint32_t edge = toPixel(c);
+    const bool solid = fill.solid;
+    const std::uint32_t inside = toPixel(fill.colour);
+    if (x0 >= 1 && x0 < width_ - 1 && y0 >= 1 && y0 < height_ - 1) {
+        std::uint32_t* p = pixels_.data() + static_cast<std::size_t>(y0) * width_ + x0;
+        p[-width_ - 1] = p[-width_] = p[-width_ + 1] = edge;
+        p[-1] = p[1] = edge;
+        if (solid) p[0] = inside;
+        p[width_ - 1] = p[width_] = p[width_ + 1] = edge;
+        return;
+    }
+    for (int y = y0 - 1; y <= y0 + 1; ++y) {
+        if (y < 0 || y >= height_) continue;
+        for (int xx = x0 - 1; xx <= x0 + 1; ++xx) {
+            if (xx < 0 || xx >= width_) continue;
+            const bool centre = xx == x0 && y == y0;
+            if (centre && !solid) continue;
+            pixels_[static_cast<std::size_t>(y) * width_ + xx] = centre ? inside : edge;
+        }
+    }
+}
+
+void Surface::ellipse(float x, float y, float radius, float aspect, Colour c, Fill fill) {
+    const double cx = snap(x), cy = snap(y);
+    double a, b;
+    if (!allFinite({cx, cy}) || !halfAxes(radius, aspect, a, b)) return;
+    const EllipseJob job{{pixels_.data(), width_, height_}, cx, cy, a + 0.5, b + 0.5, (a + 0.5) / (b + 0.5),
+                         fill.solid ? FillKind::Solid : FillKind::None, toPixel(c), toPixel(fill.colour), ArcSweep{}};
+    job.draw();
+}
+
+void Surface::arc(float x, float y, float radius, float start, float end, float aspect, Colour c) {
+    const double cx = snap(x), cy = snap(y);
+    double a, b;
+    if (!allFinite({cx, cy, start, end}) || !halfAxes(radius, aspect, a, b)) return;
+    ArcSweep sweep;
+    // Equal angles reduce to equal angles: the whole outline, without the two
+    // library remainders (mode 8 draws one such arc a pixel).
+    if (start != end) {
+        sweep.start = std::fmod(std::fabs(static_cast<double>(start)), kTwoPi);
+        sweep.end = std::fmod(std::fabs(static_cast<double>(end)), kTwoPi);
+        sweep.partial = sweep.start != sweep.end;
+    }
+    const EllipseJob job{{pixels_.data(), width_, height_}, cx, cy, a + 0.5, b + 0.5, (a + 0.5) / (b + 0.5), FillKind::None, toPixel(c), 0, sweep};
+    job.draw();
+}
+
+}  // namespace painter
