@@ -9,14 +9,14 @@
 #include <QTextStream>
 #include <QThread>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace painter {
 
@@ -82,9 +82,10 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
     if (!readList(request, inputClosed, &text)) return kExitFailure;
     const QList<NameLine> names = parseNameList(text);
     text.clear();
-    const QString listName = request.namesFile == QLatin1String("-") ? QStringLiteral("standard input")
-                                                                     : request.namesFile;
-    if (!check && (!request.output.isEmpty() || !request.sheet.isEmpty())) return runCardBatch(request, names, listName);
+    const QString listName =
+        request.namesFile == QLatin1String("-") ? QStringLiteral("standard input") : request.namesFile;
+    if (!check && (!request.output.isEmpty() || !request.sheet.isEmpty()))
+        return runCardBatch(request, names, listName);
     if (!check) {
         // Made like --folder; only a folder that cannot be made or written to stops the batch.
         QDir().mkpath(request.outputDir);
@@ -107,7 +108,9 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
     bool lineOpen = false;  // a terminal's progress line that the summary must end first
     if (!request.quiet) {
         options.progress = [terminal, &lineOpen](int done, int total, const QString& file) {
-            const QString line = QStringLiteral("[%1/%2] %3").arg(done, QString::number(total).size()).arg(total)
+            const QString line = QStringLiteral("[%1/%2] %3")
+                                     .arg(done, QString::number(total).size())
+                                     .arg(total)
                                      .arg(QFileInfo(file).fileName());
             if (terminal) {
                 // One line that rewrites itself; cleared to its end so a shorter name leaves no tail.
@@ -136,8 +139,10 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
         }
     }
     const int signal = stopSignal().load();
-    if (signal) err() << programName() << ": stopped by " << (signal == SIGINT ? "Ctrl-C" : "SIGTERM") << ": ";
-    else err() << programName() << ": ";
+    if (signal)
+        err() << programName() << ": stopped by " << (signal == SIGINT ? "Ctrl-C" : "SIGTERM") << ": ";
+    else
+        err() << programName() << ": ";
     err() << "painted " << result.painted << " of " << result.total << " names";
     if (result.kept) err() << " (kept " << result.kept << " already there)";
     err() << " into " << QDir::toNativeSeparators(request.outputDir) << Qt::endl;

@@ -2,8 +2,8 @@
 // --names on the command line: reading the list, reporting refusals before
 // painting, progress, Ctrl-C and SIGTERM, the summary and the manifest.
 
-#include "session/batch_manifest.h"
 #include "app/command_line.h"
+#include "session/batch_manifest.h"
 
 namespace painter {
 

@@ -1,13 +1,13 @@
 #include "app/card_commands.h"
 
-#include "session/batch.h"
 #include "app/batch_command.h"
-#include "session/name_pictures.h"
 #include "output/card_pdf.h"
 #include "output/contact_sheet.h"
 #include "output/picture_file.h"
 #include "output/upscale.h"
 #include "params/name_entry.h"
+#include "session/batch.h"
+#include "session/name_pictures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -84,7 +84,8 @@ int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& nameL
     // Every output of one picture, in the list's order.
     auto use = [&](int k) {
         const QImage picture = pictures.take(k);
-        if (!request.quiet) err() << QStringLiteral("[%1/%2] %3").arg(k + 1).arg(names.size()).arg(names[k]) << Qt::endl;
+        if (!request.quiet)
+            err() << QStringLiteral("[%1/%2] %3").arg(k + 1).arg(names.size()).arg(names[k]) << Qt::endl;
         if (!request.sheet.isEmpty()) sheet << SheetEntry{names[k], sheetThumbnail(picture)};
         bool ok = true;
         if (!request.outputDir.isEmpty()) {

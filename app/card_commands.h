@@ -2,8 +2,8 @@
 // A list's printable outputs made whole in one go: one PDF of every card, a
 // contact sheet, and with them the pictures in --output-dir.
 
-#include "session/batch.h"
 #include "app/command_line.h"
+#include "session/batch.h"
 
 namespace painter {
 

@@ -1,13 +1,10 @@
 #include "app/command_line.h"
 
 #include "app/batch_command.h"
-#include "session/describe.h"
-#include "session/first_picture.h"
 #include "app/form1.h"
 #include "app/output_format.h"
-#include "session/picture_cycle.h"
-#include "app/stop_signals.h"
 #include "app/qt_window_services.h"
+#include "app/stop_signals.h"
 #include "output/card_pdf.h"
 #include "output/picture_file.h"
 #include "output/picture_save.h"
@@ -18,116 +15,160 @@
 #include "platform/picture_folder.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"
+#include "session/describe.h"
+#include "session/first_picture.h"
+#include "session/picture_cycle.h"
 #include "web/web_server.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QImageWriter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
+#include <QImageWriter>
 #include <QJsonDocument>
 #include <QTextStream>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 namespace painter {
 
-const std::vector<OptionSpec>& commandLineOptions()
-{
+const std::vector<OptionSpec>& commandLineOptions() {
     static const std::vector<OptionSpec> options = [] {
         std::vector<OptionSpec> o = {
-            {{"name"}, "name",
+            {{"name"},
+             "name",
              "Paint the picture of <name> without opening the window, into --output or, without it, into the save "
              "folder as the window saves it (a taken file name gets -2, -3, ...).",
-             "--name \"ana novak\" --output ana.png", kSingleMode | kDescribeMode},
-            {{"output", "o"}, "file",
+             "--name \"ana novak\" --output ana.png",
+             kSingleMode | kDescribeMode},
+            {{"output", "o"},
+             "file",
              "With --name: the file the picture is written to, .bmp (24-bit), .png or .pdf (a print-ready card) by "
              "its extension; - writes it to standard output (PNG unless --format says otherwise). With --names: one "
              ".pdf document of every card.",
-             "--name \"ana novak\" -o - | display", kSingleMode | kBatchMode},
-            {{"format"}, "format",
+             "--name \"ana novak\" -o - | display",
+             kSingleMode | kBatchMode},
+            {{"format"},
+             "format",
              "bmp, png or pdf. With --names the format of every picture (default png); with --name the format of "
              "--output - or of the save folder's file.",
-             "--names razred.txt --output-dir slike --format bmp", kSingleMode | kBatchMode},
-            {{"folder"}, "dir",
+             "--names razred.txt --output-dir slike --format bmp",
+             kSingleMode | kBatchMode},
+            {{"folder"},
+             "dir",
              QStringLiteral("Folder in which the window and --name without --output save pictures (default: %1).")
                  .arg(QDir::toNativeSeparators(defaultPictureFolder())),
-             "--folder ~/voscilnice", kWindowMode | kSingleMode},
-            {{"year"}, "year",
+             "--folder ~/voscilnice",
+             kWindowMode | kSingleMode},
+            {{"year"},
+             "year",
              "The year the greeting wishes luck in, 1 to 9999 (default 2011).",
-             "--name \"ana novak\" --year 2027 -o ana.png", kWindowMode | kSingleMode | kBatchMode},
-            {{"describe"}, "",
+             "--name \"ana novak\" --year 2027 -o ana.png",
+             kWindowMode | kSingleMode | kBatchMode},
+            {{"describe"},
+             "",
              "With --name: print as JSON what the name decides (seed, formulas, brush mode, random draws, "
              "ornament triangle).",
-             "--name \"ana novak\" --describe", kDescribeMode},
-            {{"names"}, "file",
+             "--name \"ana novak\" --describe",
+             kDescribeMode},
+            {{"names"},
+             "file",
              "Paint one picture per line of <file> (UTF-8; - reads standard input; blank lines are skipped), named "
              "after the name. Every line is checked before the first picture. Needs --output-dir.",
-             "--names razred.txt --output-dir voscilnice", kBatchMode | kCheckMode},
-            {{"output-dir"}, "dir",
+             "--names razred.txt --output-dir voscilnice",
+             kBatchMode | kCheckMode},
+            {{"output-dir"},
+             "dir",
              "With --names: the folder the pictures go to; made when it is missing.",
-             "--names - --output-dir /tmp/slike < imena.txt", kBatchMode},
-            {{"check"}, "",
+             "--names - --output-dir /tmp/slike < imena.txt",
+             kBatchMode},
+            {{"check"},
+             "",
              "With --names: only check every line and report the refused ones; paints nothing (exit 1 if any line "
              "is refused).",
-             "--names razred.txt --check", kCheckMode},
-            {{"jobs"}, "n",
+             "--names razred.txt --check",
+             kCheckMode},
+            {{"jobs"},
+             "n",
              "With --names: pictures painted at once (default: one per core).",
-             "--names razred.txt --output-dir slike --jobs 1", kBatchMode | kServeMode},
-            {{"skip-existing"}, "",
+             "--names razred.txt --output-dir slike --jobs 1",
+             kBatchMode | kServeMode},
+            {{"skip-existing"},
+             "",
              "With --names: keep a picture that is already there and complete (resumes an interrupted batch).",
-             "--names razred.txt --output-dir slike --skip-existing", kBatchMode},
-            {{"no-clobber"}, "",
+             "--names razred.txt --output-dir slike --skip-existing",
+             kBatchMode},
+            {{"no-clobber"},
+             "",
              "With --names: never replace a file; a line whose file exists is refused.",
-             "--names razred.txt --output-dir slike --no-clobber", kBatchMode},
-            {{"manifest"}, "file",
+             "--names razred.txt --output-dir slike --no-clobber",
+             kBatchMode},
+            {{"manifest"},
+             "file",
              "With --names: write what became of every line (line, name, file, brush mode, status) to <file>, "
              "CSV (.csv) or JSON lines (.jsonl).",
-             "--names razred.txt --output-dir slike --manifest slike.csv", kBatchMode},
-            {{"shard"}, "k/n",
+             "--names razred.txt --output-dir slike --manifest slike.csv",
+             kBatchMode},
+            {{"shard"},
+             "k/n",
              "With --names: only the lines whose number is k modulo n (0 <= k < n), named as in the whole batch, "
              "so n runs share one list.",
-             "--names razred.txt --output-dir slike --shard 0/4", kBatchMode | kCheckMode},
-            {{"quiet", "q"}, "",
+             "--names razred.txt --output-dir slike --shard 0/4",
+             kBatchMode | kCheckMode},
+            {{"quiet", "q"},
+             "",
              "With --names: no progress, only refusals and the summary. With --serve: no line per request.",
-             "--names razred.txt --output-dir slike -q", kBatchMode | kCheckMode | kServeMode},
-            {{"page"}, "paper",
+             "--names razred.txt --output-dir slike -q",
+             kBatchMode | kCheckMode | kServeMode},
+            {{"page"},
+             "paper",
              "With a .pdf output: the paper, a6 (default), a5, a4 or letter.",
-             "--name \"ana novak\" --output ana.pdf --page a5", kSingleMode | kBatchMode},
-            {{"cards-per-page"}, "n",
+             "--name \"ana novak\" --output ana.pdf --page a5",
+             kSingleMode | kBatchMode},
+            {{"cards-per-page"},
+             "n",
              "With a .pdf output: 1 (default), 2 or 4 cards on a page, with cut marks between them.",
-             "--names razred.txt --output razred.pdf --page a4 --cards-per-page 4", kSingleMode | kBatchMode},
-            {{"sheet"}, "file",
+             "--names razred.txt --output razred.pdf --page a4 --cards-per-page 4",
+             kSingleMode | kBatchMode},
+            {{"sheet"},
+             "file",
              "With --names: a contact sheet of every picture with its name, .png, .bmp or .pdf.",
-             "--names razred.txt --sheet razred.png", kBatchMode},
-            {{"scale"}, "n",
+             "--names razred.txt --sheet razred.png",
+             kBatchMode},
+            {{"scale"},
+             "n",
              "For .bmp and .png pictures: each pixel as an n x n block (1-8).",
-             "--name \"ana novak\" --output ana.png --scale 4", kSingleMode | kBatchMode},
-            {{"serve"}, "address",
+             "--name \"ana novak\" --output ana.png --scale 4",
+             kSingleMode | kBatchMode},
+            {{"serve"},
+             "address",
              "Serve pictures over HTTP on [HOST:]PORT (host 127.0.0.1 unless given; port 0 picks a free one); "
              "--jobs painting threads.",
-             "--serve 8080", kServeMode},
-            {{"queue"}, "n",
+             "--serve 8080",
+             kServeMode},
+            {{"queue"},
+             "n",
              "With --serve: pictures that may wait for a painting thread before requests are answered 503 "
              "(default 64).",
-             "--serve 8080 --queue 16", kServeMode},
+             "--serve 8080 --queue 16",
+             kServeMode},
         };
         // Options that Qt itself takes from the command line when it creates
         // the window (-platform, -style, ...). They are accepted here so that
         // the first look at the arguments, made before any application object
         // exists, does not mistake them for errors; Qt acts on them.
-        for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-                                 "geometry", "qwindowicon", "icon", "qwindowtitle", "title", "session", "display",
-                                 "style", "stylesheet", "qmljsdebugger"})
+        for (const char* name :
+             {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry", "qwindowicon",
+              "icon", "qwindowtitle", "title", "session", "display", "style", "stylesheet", "qmljsdebugger"})
             o.push_back({{QString::fromLatin1(name)}, "value", {}, {}, kWindowMode, true});
         for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
             o.push_back({{QString::fromLatin1(name)}, {}, {}, {}, kWindowMode, true});
@@ -138,14 +179,12 @@ const std::vector<OptionSpec>& commandLineOptions()
 
 namespace {
 
-QTextStream& err()
-{
+QTextStream& err() {
     static QTextStream stream(stderr);
     return stream;
 }
 
-QTextStream& out()
-{
+QTextStream& out() {
     static QTextStream stream(stdout);
     return stream;
 }
@@ -153,8 +192,7 @@ QTextStream& out()
 QString programName() { return QCoreApplication::applicationName(); }
 
 // What a mode is called in "does nothing with ..." and "goes with ...".
-QString modeWord(unsigned mode)
-{
+QString modeWord(unsigned mode) {
     switch (mode) {
     case kWindowMode: return QStringLiteral("the window");
     case kSingleMode: return QStringLiteral("--name");
@@ -167,8 +205,7 @@ QString modeWord(unsigned mode)
 }
 
 // The option that chooses each mode of `modes`.
-QString goesWith(unsigned modes)
-{
+QString goesWith(unsigned modes) {
     QStringList words;
     for (unsigned bit = 1; bit <= kServeMode; bit <<= 1) {
         const QString word = bit == kDescribeMode ? modeWord(kSingleMode)
@@ -184,8 +221,7 @@ QString dashed(const OptionSpec& spec) { return (spec.qtOption ? "-" : "--") + s
 // One picture without a window, painted exactly as the window paints a name
 // first, then written: to --output, to standard output, or into the save
 // folder under the picture's time name, as the window's save names it.
-int runSingle(const CommandLineRequest& request)
-{
+int runSingle(const CommandLineRequest& request) {
     if (const auto reason = nameRejection(request.name)) {
         err() << programName() << ": the name cannot be painted: " << *reason << Qt::endl;
         return kExitUsage;
@@ -211,7 +247,8 @@ int runSingle(const CommandLineRequest& request)
     const QImage image = surfaceImage(picture.surface());
     // The picture as the file wants it: a print-ready card, or the pixels (enlarged with --scale).
     const FileWriter write = [&](QIODevice& device, QString* error) {
-        if (format == "pdf") return writeCardPdf(device, {request.name, request.layout, 1, [&image](int) { return image; }});
+        if (format == "pdf")
+            return writeCardPdf(device, {request.name, request.layout, 1, [&image](int) { return image; }});
         QImageWriter writer(&device, format);
         if (writer.write(request.scale > 1 ? upscaleImage(image, request.scale) : image)) return true;
         if (error) *error = writer.errorString();
@@ -240,19 +277,18 @@ int runSingle(const CommandLineRequest& request)
     // taken one gets "-2", "-3", ... and never replaces another picture.
     const SaveMode mode = request.output.isEmpty() ? SaveMode::NewName : SaveMode::Replace;
     if (request.output.isEmpty())
-        path = QDir(request.folder).filePath(picture.state().imeslike + QLatin1Char('.') +
-                                             QString::fromLatin1(format));
+        path = QDir(request.folder).filePath(picture.state().imeslike + QLatin1Char('.') + QString::fromLatin1(format));
     const SaveOutcome saved = saveFile(path, mode, write);
     if (saved.problem) {
         err() << programName() << ": cannot write " << saved.path << ": " << *saved.problem << Qt::endl;
         return kExitFailure;
     }
-    if (request.output.isEmpty()) out() << QDir::toNativeSeparators(QFileInfo(saved.path).absoluteFilePath()) << Qt::endl;
+    if (request.output.isEmpty())
+        out() << QDir::toNativeSeparators(QFileInfo(saved.path).absoluteFilePath()) << Qt::endl;
     return stopSignal() ? 128 + stopSignal() : kExitOk;
 }
 
-int runDescribe(const CommandLineRequest& request)
-{
+int runDescribe(const CommandLineRequest& request) {
     if (const auto reason = nameRejection(request.name)) {
         err() << programName() << ": the name cannot be painted: " << *reason << Qt::endl;
         return kExitUsage;
@@ -262,8 +298,7 @@ int runDescribe(const CommandLineRequest& request)
     return kExitOk;
 }
 
-int runServe(const CommandLineRequest& request)
-{
+int runServe(const CommandLineRequest& request) {
     WebServerOptions options;
     options.address = {request.serveHost, request.servePort};
     options.workers = request.jobs;
@@ -272,8 +307,7 @@ int runServe(const CommandLineRequest& request)
     return runWebServer(options);
 }
 
-int runWindow(const CommandLineRequest& request, QApplication& app)
-{
+int runWindow(const CommandLineRequest& request, QApplication& app) {
     RandomGenerator rng;
     SystemClock clock;
     QtWindowServices services;
@@ -285,18 +319,15 @@ int runWindow(const CommandLineRequest& request, QApplication& app)
     return app.exec();
 }
 
-QStringList rawArguments(int argc, char** argv)
-{
+QStringList rawArguments(int argc, char** argv) {
     QStringList arguments;
-    for (int k = 0; k < argc; ++k)
-        arguments << QString::fromLocal8Bit(argv[k]);
+    for (int k = 0; k < argc; ++k) arguments << QString::fromLocal8Bit(argv[k]);
     return arguments;
 }
 
 // Without a display the window cannot open; Qt would stop with a message
 // about plugins. Said plainly, with what works without one.
-bool displayMissing(const QStringList& arguments)
-{
+bool displayMissing(const QStringList& arguments) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
@@ -314,16 +345,14 @@ bool displayMissing(const QStringList& arguments)
 
 // Headless runs show nothing of Qt's own chatter (XDG_RUNTIME_DIR, fonts):
 // only the program speaks on standard error. Critical messages still pass.
-void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg) err() << message << Qt::endl;
 }
 
 // A closed standard descriptor would be taken by the next file opened, and a
 // read of "standard input" would then read that file. Each is put on
 // /dev/null; returns whether standard input was closed.
-bool guardStandardDescriptors()
-{
+bool guardStandardDescriptors() {
     bool inputClosed = false;
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
@@ -339,10 +368,7 @@ bool guardStandardDescriptors()
 
 }  // namespace
 
-CommandLine::CommandLine()
-    : helpOption_(parser_.addHelpOption()),
-      versionOption_(parser_.addVersionOption())
-{
+CommandLine::CommandLine() : helpOption_(parser_.addHelpOption()), versionOption_(parser_.addVersionOption()) {
     parser_.setApplicationDescription(
         QStringLiteral("Paints a greeting picture from a first and last name.\n"
                        "Without options the window opens and asks for the name.\n\n"
@@ -360,26 +386,24 @@ CommandLine::CommandLine()
     // as long options keeps them whole.
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const OptionSpec& spec : commandLineOptions()) {
-        QCommandLineOption option(spec.names,
-                                  spec.help + (spec.example.isEmpty() ? QString() : "\nExample: painter " + spec.example),
-                                  spec.valueName);
+        QCommandLineOption option(
+            spec.names, spec.help + (spec.example.isEmpty() ? QString() : "\nExample: painter " + spec.example),
+            spec.valueName);
         if (spec.qtOption) option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser_.addOption(option);
     }
 }
 
-QString CommandLine::helpAllText() const
-{
+QString CommandLine::helpAllText() const {
     QString text = helpText() + QStringLiteral("\nWindow options, taken by Qt when the window opens:\n");
     for (const OptionSpec& spec : commandLineOptions())
         if (spec.qtOption)
-            text += QStringLiteral("  -%1%2\n").arg(spec.names.first(),
-                                                    spec.valueName.isEmpty() ? QString() : " <" + spec.valueName + ">");
+            text += QStringLiteral("  -%1%2\n")
+                        .arg(spec.names.first(), spec.valueName.isEmpty() ? QString() : " <" + spec.valueName + ">");
     return text;
 }
 
-CommandLineRequest CommandLine::parse(const QStringList& arguments)
-{
+CommandLineRequest CommandLine::parse(const QStringList& arguments) {
     CommandLineRequest request;
     auto invalid = [&request](const QString& why) {
         request.kind = CommandLineRequest::Kind::Invalid;
@@ -387,8 +411,7 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
         return request;
     };
 
-    if (!parser_.parse(arguments))
-        return invalid(parser_.errorText());
+    if (!parser_.parse(arguments)) return invalid(parser_.errorText());
     if (parser_.isSet(QStringLiteral("help-all"))) {
         request.kind = CommandLineRequest::Kind::HelpAll;
         return request;
@@ -416,14 +439,13 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
     auto isSet = [this](const char* name) { return parser_.isSet(QString::fromLatin1(name)); };
     auto value = [this](const char* name) { return parser_.value(QString::fromLatin1(name)); };
 
-    if (isSet("name") && isSet("names"))
-        return invalid(QStringLiteral("--name and --names exclude each other"));
+    if (isSet("name") && isSet("names")) return invalid(QStringLiteral("--name and --names exclude each other"));
     if (isSet("serve") && (isSet("name") || isSet("names")))
         return invalid(QStringLiteral("--serve paints on request: leave out --name and --names"));
-    const unsigned mode = isSet("serve") ? kServeMode
+    const unsigned mode = isSet("serve")   ? kServeMode
                           : isSet("names") ? (isSet("check") ? kCheckMode : kBatchMode)
-                          : isSet("name") ? (isSet("describe") ? kDescribeMode : kSingleMode)
-                                          : kWindowMode;
+                          : isSet("name")  ? (isSet("describe") ? kDescribeMode : kSingleMode)
+                                           : kWindowMode;
     // An option that does nothing in the chosen mode is refused, not ignored.
     for (const OptionSpec& spec : specs) {
         if (!given.contains(&spec) || (spec.modes & mode)) continue;
@@ -437,8 +459,7 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
     }
 
     request.folder = isSet("folder") ? value("folder") : defaultPictureFolder();
-    if (request.folder.isEmpty())
-        return invalid(QStringLiteral("--folder needs a folder name"));
+    if (request.folder.isEmpty()) return invalid(QStringLiteral("--folder needs a folder name"));
     if (isSet("year")) {
         bool ok = false;
         request.year = value("year").toInt(&ok);
@@ -446,12 +467,10 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
             return invalid(QStringLiteral("--year takes a year from 1 to 9999, not '%1'").arg(value("year")));
     }
     request.format = value("format").toLower();
-    if (const QString problem = formatProblem(value("format")); !problem.isEmpty())
-        return invalid(problem);
+    if (const QString problem = formatProblem(value("format")); !problem.isEmpty()) return invalid(problem);
 
     switch (mode) {
-    case kWindowMode:
-        return request;
+    case kWindowMode: return request;
     case kDescribeMode:
         request.kind = CommandLineRequest::Kind::Describe;
         request.name = value("name");
@@ -485,15 +504,15 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
         if (isSet("output")) {
             if (request.output.isEmpty()) return invalid(QStringLiteral("--output needs a file name"));
             if (isSet("folder"))
-                return invalid(QStringLiteral("--folder does nothing with --output; it is where --name without "
-                                              "--output saves"));
+                return invalid(
+                    QStringLiteral("--folder does nothing with --output; it is where --name without "
+                                   "--output saves"));
             if (const OutputFormat f = outputFormat(request.output, request.format); !f.ok())
                 return invalid(QStringLiteral("cannot write %1: %2").arg(request.output, f.error));
         }
         if (const QString why = parsePrintOptions(request); !why.isEmpty()) return invalid(why);
         return request;
-    default:
-        break;
+    default: break;
     }
 
     request.kind = mode == kCheckMode ? CommandLineRequest::Kind::Check : CommandLineRequest::Kind::Batch;
@@ -514,8 +533,9 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
     if (mode == kCheckMode) return request;
 
     if (!isSet("output-dir") && !isSet("output") && !isSet("sheet"))
-        return invalid(QStringLiteral("--names needs --output-dir <dir> for the pictures, --output <file.pdf> for "
-                                      "one document of every card, or --sheet <file> (or --check)"));
+        return invalid(
+            QStringLiteral("--names needs --output-dir <dir> for the pictures, --output <file.pdf> for "
+                           "one document of every card, or --sheet <file> (or --check)"));
     request.outputDir = value("output-dir");
     if (isSet("output-dir") && request.outputDir.isEmpty())
         return invalid(QStringLiteral("--output-dir needs a folder name"));
@@ -526,7 +546,8 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
         for (const char* name : {"skip-existing", "no-clobber", "manifest", "shard"})
             if (isSet(name))
                 return invalid(QStringLiteral("--%1 goes with pictures in --output-dir, not with a PDF document or "
-                                              "a contact sheet").arg(QLatin1String(name)));
+                                              "a contact sheet")
+                                   .arg(QLatin1String(name)));
     }
     if (request.format.isEmpty()) request.format = QStringLiteral("png");
     if (const QString why = parsePrintOptions(request); !why.isEmpty()) return invalid(why);
@@ -549,8 +570,7 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments)
 }
 
 // --page, --cards-per-page, --sheet and --scale: what they go with and their values.
-QString CommandLine::parsePrintOptions(CommandLineRequest& request) const
-{
+QString CommandLine::parsePrintOptions(CommandLineRequest& request) const {
     using Kind = CommandLineRequest::Kind;
     auto isSet = [this](const char* name) { return parser_.isSet(QString::fromLatin1(name)); };
     auto value = [this](const char* name) { return parser_.value(QString::fromLatin1(name)); };
@@ -559,9 +579,10 @@ QString CommandLine::parsePrintOptions(CommandLineRequest& request) const
     };
     const bool batch = request.kind == Kind::Batch, single = request.kind == Kind::Single;
     const bool pdfFormat = request.format == QLatin1String("pdf");
-    const bool pdf = (single && (pdfPath(request.output) || pdfFormat)) ||
-                     (batch && (!request.output.isEmpty() || pdfFormat));
-    const bool pictures = (single && !request.output.isEmpty() && !pdf) || (batch && !request.outputDir.isEmpty() && !pdfFormat);
+    const bool pdf =
+        (single && (pdfPath(request.output) || pdfFormat)) || (batch && (!request.output.isEmpty() || pdfFormat));
+    const bool pictures =
+        (single && !request.output.isEmpty() && !pdf) || (batch && !request.outputDir.isEmpty() && !pdfFormat);
     if (batch && !request.output.isEmpty()) {
         if (!pdfPath(request.output))
             return QStringLiteral("with --names, --output is one PDF of every card: a .pdf file, not '%1'")
@@ -596,8 +617,7 @@ QString CommandLine::parsePrintOptions(CommandLineRequest& request) const
 }
 
 // Every picture carries its caption: without the built-in font nothing starts.
-static bool captionFontLoaded()
-{
+static bool captionFontLoaded() {
     if (const auto& problem = captionFontProblem()) {
         err() << programName() << ": " << *problem << Qt::endl;
         return false;
@@ -605,8 +625,7 @@ static bool captionFontLoaded()
     return true;
 }
 
-int runPainter(int argc, char** argv)
-{
+int runPainter(int argc, char** argv) {
     const bool inputClosed = guardStandardDescriptors();
     // A reader that goes away is a write error to report, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
@@ -649,8 +668,7 @@ int runPainter(int argc, char** argv)
         request = CommandLine().parse(QCoreApplication::arguments());
         return runWindow(request, app);
     }
-    default:
-        break;
+    default: break;
     }
 
     // Text is still rendered onto the picture, which needs a GUI application,
@@ -666,17 +684,12 @@ int runPainter(int argc, char** argv)
     QGuiApplication app(qtArgc, argv);
     if (!captionFontLoaded()) return kExitFailure;
     switch (request.kind) {
-    case CommandLineRequest::Kind::Single:
-        return runSingle(request);
-    case CommandLineRequest::Kind::Describe:
-        return runDescribe(request);
-    case CommandLineRequest::Kind::Serve:
-        return runServe(request);
+    case CommandLineRequest::Kind::Single: return runSingle(request);
+    case CommandLineRequest::Kind::Describe: return runDescribe(request);
+    case CommandLineRequest::Kind::Serve: return runServe(request);
     case CommandLineRequest::Kind::Batch:
-    case CommandLineRequest::Kind::Check:
-        return runBatchCommand(request, inputClosed);
-    default:
-        return kExitFailure;
+    case CommandLineRequest::Kind::Check: return runBatchCommand(request, inputClosed);
+    default: return kExitFailure;
     }
 }
 

@@ -40,11 +40,11 @@ enum Mode : unsigned {
 // One option as the program declares it: the single source of --help (and of
 // any manual page or shell completion made from it).
 struct OptionSpec {
-    QStringList names;   // long name first, then a short one ("output", "o")
-    QString valueName;   // empty for a flag
+    QStringList names;  // long name first, then a short one ("output", "o")
+    QString valueName;  // empty for a flag
     QString help;
-    QString example;     // the arguments after "painter", shown in --help
-    unsigned modes = 0;  // the modes in which it does something
+    QString example;        // the arguments after "painter", shown in --help
+    unsigned modes = 0;     // the modes in which it does something
     bool qtOption = false;  // one of Qt's own window options (-platform, -style, ...), hidden from --help
 };
 
@@ -52,12 +52,12 @@ const std::vector<OptionSpec>& commandLineOptions();
 
 struct CommandLineRequest {
     enum class Kind {
-        Window,   // the interactive window
-        Single,   // one picture for --name, written to --output (or the save folder), no window
-        Batch,    // one picture per line of --names, into --output-dir, no window
-        Check,    // the lines of --names checked, nothing painted
-        Describe, // what --name decides, as JSON, no window
-        Serve,    // the web service on --serve [HOST:]PORT, no window
+        Window,    // the interactive window
+        Single,    // one picture for --name, written to --output (or the save folder), no window
+        Batch,     // one picture per line of --names, into --output-dir, no window
+        Check,     // the lines of --names checked, nothing painted
+        Describe,  // what --name decides, as JSON, no window
+        Serve,     // the web service on --serve [HOST:]PORT, no window
         Help,
         HelpAll,  // also Qt's window options
         Version,
@@ -65,28 +65,28 @@ struct CommandLineRequest {
     };
 
     Kind kind = Kind::Window;
-    QString folder;  // where pictures are saved; also created at start-up
-    QString name;    // Single
-    QString output;  // Single: the file ("-": standard output); empty: the save folder
-    QString namesFile;  // Batch: the list, "-" for standard input
-    QString outputDir;  // Batch
-    QString format;     // "bmp", "png"; empty: from --output's extension, PNG for a batch
-    int jobs = 0;       // Batch: workers; 0 = one per core
-    bool quiet = false;         // Batch: no progress; Serve: no line per request
-    bool skipExisting = false;  // Batch
-    bool noClobber = false;     // Batch
-    QString manifest;           // Batch: CSV or JSON lines file
+    QString folder;                      // where pictures are saved; also created at start-up
+    QString name;                        // Single
+    QString output;                      // Single: the file ("-": standard output); empty: the save folder
+    QString namesFile;                   // Batch: the list, "-" for standard input
+    QString outputDir;                   // Batch
+    QString format;                      // "bmp", "png"; empty: from --output's extension, PNG for a batch
+    int jobs = 0;                        // Batch: workers; 0 = one per core
+    bool quiet = false;                  // Batch: no progress; Serve: no line per request
+    bool skipExisting = false;           // Batch
+    bool noClobber = false;              // Batch
+    QString manifest;                    // Batch: CSV or JSON lines file
     int shardIndex = 0, shardCount = 1;  // Batch, Check
-    int year = 2011;            // the year on the greeting
+    int year = 2011;                     // the year on the greeting
     // Printable outputs: a .pdf --output (Single: the card; Batch: one
     // document of every card), --format pdf, the contact sheet, enlarging.
     CardLayout layout;  // --page, --cards-per-page
     QString sheet;      // Batch: the contact sheet file
     int scale = 1;      // .bmp/.png pictures: each pixel as a scale x scale block
-    QString error;   // Invalid
+    QString error;      // Invalid
     QString serveHost;  // Serve
     int servePort = 8080;
-    int queue = 64;     // Serve: pictures that may wait for a painting thread
+    int queue = 64;  // Serve: pictures that may wait for a painting thread
 
     // The window needs a display; every other kind runs without one.
     bool needsWindow() const { return kind == Kind::Window; }
@@ -101,8 +101,7 @@ public:
     CommandLineRequest parse(const QStringList& arguments);
 
     // Made before any application object exists, so the program is named here.
-    QString helpText() const
-    {
+    QString helpText() const {
         return parser_.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("painter"));
     }
     QString helpAllText() const;

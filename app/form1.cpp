@@ -1,14 +1,14 @@
 #include "app/form1.h"
 
-#include "session/picture_cycle.h"
 #include "app/picture_view.h"
 #include "app/print_card.h"
 #include "output/picture_file.h"
+#include "session/picture_cycle.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPaintEvent>
@@ -18,20 +18,17 @@
 
 namespace painter {
 
-QFont Form1::smallFont()
-{
+QFont Form1::smallFont() {
     QFont font;
     // Condensed faces first: the longest caption must fit 113 pixels.
-    font.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Arial Narrow"),
-                      QStringLiteral("Tahoma"), QStringLiteral("Sans Serif")});
+    font.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Arial Narrow"), QStringLiteral("Tahoma"),
+                      QStringLiteral("Sans Serif")});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(10);
     return font;
 }
 
-Form1::Form1(PainterSession& session, QWidget* parent)
-    : QWidget(parent), session_(session)
-{
+Form1::Form1(PainterSession& session, QWidget* parent) : QWidget(parent), session_(session) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     setMinimumSize(PainterSession::kFormWidth, PainterSession::kFormHeight);
@@ -96,8 +93,7 @@ Form1::Form1(PainterSession& session, QWidget* parent)
     picture1_->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-QPushButton* Form1::makeButton(const char* objectName, const QString& caption, const QRect& geometry)
-{
+QPushButton* Form1::makeButton(const char* objectName, const QString& caption, const QRect& geometry) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::fromLatin1(objectName));
     button->setFont(smallFont());
@@ -108,8 +104,7 @@ QPushButton* Form1::makeButton(const char* objectName, const QString& caption, c
     return button;
 }
 
-void Form1::open()
-{
+void Form1::open() {
     // exit() rather than quit(): it cannot be refused, and it also ends the
     // event loops of dialogs still open inside a running picture.
     connect(this, &Form1::closed, qApp, [] { QCoreApplication::exit(0); });
@@ -117,8 +112,7 @@ void Form1::open()
     QTimer::singleShot(0, this, [this] { session_.formLoad(); });
 }
 
-void Form1::showSavedPath(const QString& path)
-{
+void Form1::showSavedPath(const QString& path) {
     // The whole path stays in the tooltip when the band is too narrow for it.
     const QFontMetrics metrics(savedPath_->font());
     savedPath_->setText(metrics.elidedText(path, Qt::ElideMiddle, savedPath_->width()));
@@ -126,18 +120,15 @@ void Form1::showSavedPath(const QString& path)
     savedPath_->show();
 }
 
-void Form1::paintEvent(QPaintEvent* event)
-{
+void Form1::paintEvent(QPaintEvent* event) {
     // The background (black) is already filled; the window's drawing layer
     // covers the designed client area from the top-left corner.
     QPainter painter(this);
     const QRect r = event->rect() & QRect(0, 0, PainterSession::kFormWidth, PainterSession::kFormHeight);
-    if (!r.isEmpty())
-        painter.drawImage(r.topLeft(), wrapSurfacePixels(session_.form()), r);
+    if (!r.isEmpty()) painter.drawImage(r.topLeft(), wrapSurfacePixels(session_.form()), r);
 }
 
-void Form1::closeEvent(QCloseEvent* event)
-{
+void Form1::closeEvent(QCloseEvent* event) {
     // "izhod" and the window's close control both end the program at once, also
     // in the middle of a picture: the running scan sees the stop at its next
     // row and returns; whoever runs the event loop ends it on closed().

@@ -1,6 +1,3 @@
 #include "app/command_line.h"
 
-int main(int argc, char** argv)
-{
-    return painter::runPainter(argc, argv);
-}
+int main(int argc, char** argv) { return painter::runPainter(argc, argv); }

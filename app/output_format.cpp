@@ -24,8 +24,7 @@ QString formatProblem(const QString& chosen) {
 OutputFormat outputFormat(const QString& path, const QString& chosen) {
     const QString wanted = chosen.toLower();
     if (const QString problem = formatProblem(chosen); !problem.isEmpty()) return {{}, problem};
-    if (path == QLatin1String("-"))
-        return {wanted.isEmpty() ? QByteArrayLiteral("png") : wanted.toLatin1(), {}};
+    if (path == QLatin1String("-")) return {wanted.isEmpty() ? QByteArrayLiteral("png") : wanted.toLatin1(), {}};
     const QFileInfo info(path);
     if (info.isDir()) return {{}, QStringLiteral("is a folder; give a file name, e.g. %1/card.png").arg(path)};
     const QString suffix = info.suffix().toLower();

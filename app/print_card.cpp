@@ -35,8 +35,7 @@ bool saveCardPdf(QWidget* parent, const QImage& picture, const QString& title, c
     return false;
 }
 
-void saveCardPdfWithDialog(QWidget* parent, const QImage& picture, const QString& title,
-                           const QString& suggestedPath) {
+void saveCardPdfWithDialog(QWidget* parent, const QImage& picture, const QString& title, const QString& suggestedPath) {
     const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Shrani kot PDF"), suggestedPath,
                                                       QStringLiteral("PDF (*.pdf)"));
     if (!path.isEmpty()) saveCardPdf(parent, picture, title, path);

@@ -24,7 +24,6 @@ void printCardWithDialog(QWidget* parent, const QImage& picture, const QString& 
 bool saveCardPdf(QWidget* parent, const QImage& picture, const QString& title, const QString& path);
 
 // "Shrani kot PDF …": asks for a file name, then saveCardPdf.
-void saveCardPdfWithDialog(QWidget* parent, const QImage& picture, const QString& title,
-                           const QString& suggestedPath);
+void saveCardPdfWithDialog(QWidget* parent, const QImage& picture, const QString& title, const QString& suggestedPath);
 
 }  // namespace painter

@@ -10,8 +10,7 @@
 
 namespace painter {
 
-QString QtWindowServices::askName(const QString& text, QPoint topLeft)
-{
+QString QtWindowServices::askName(const QString& text, QPoint topLeft) {
     QInputDialog dialog(form_);
     dialog.setObjectName(QStringLiteral("NamePrompt"));
     dialog.setWindowTitle(QGuiApplication::applicationDisplayName());
@@ -23,16 +22,13 @@ QString QtWindowServices::askName(const QString& text, QPoint topLeft)
     dialog.setTextValue(QString());
     // An explicit position (WA_Moved) keeps the dialog from centring itself on the window.
     dialog.move(topLeft);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
+    if (dialog.exec() != QDialog::Accepted) return QString();
     return dialog.textValue();
 }
 
-void QtWindowServices::processPendingEvents()
-{
+void QtWindowServices::processPendingEvents() {
     QCoreApplication::processEvents();
-    if (!form_)
-        return;
+    if (!form_) return;
     // Redrawing 700 x 525 pixels per row would cost more than painting the
     // row, so the picture is shown at the screen's pace only.
     if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
@@ -41,10 +37,8 @@ void QtWindowServices::processPendingEvents()
     }
 }
 
-void QtWindowServices::refresh()
-{
-    if (!form_)
-        return;
+void QtWindowServices::refresh() {
+    if (!form_) return;
     // Both the picture and the window layer ("*", save marker) may have changed.
     // Repainting the window alone leaves the picture stale: Qt does not redraw
     // an opaque child with its parent.
@@ -53,14 +47,11 @@ void QtWindowServices::refresh()
     sinceRepaint_.start();
 }
 
-void QtWindowServices::saved(const QString& path)
-{
-    if (form_)
-        form_->showSavedPath(path);
+void QtWindowServices::saved(const QString& path) {
+    if (form_) form_->showSavedPath(path);
 }
 
-void QtWindowServices::saveFailed(const QString& message)
-{
+void QtWindowServices::saveFailed(const QString& message) {
     QMessageBox::warning(form_, QGuiApplication::applicationDisplayName(), message);
 }
 

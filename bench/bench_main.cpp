@@ -21,11 +21,16 @@ int main(int argc, char** argv) {
     bool tableOnly = false, noTable = false;
     std::vector<char*> rest;
     for (int k = 0; k < argc; ++k) {
-        if (std::strcmp(argv[k], "--table_only") == 0) tableOnly = true;
-        else if (std::strcmp(argv[k], "--no_table") == 0) noTable = true;
-        else if (std::strncmp(argv[k], "--table_repeats=", 16) == 0) table.repeats = std::atoi(argv[k] + 16);
-        else if (std::strncmp(argv[k], "--table_batch=", 14) == 0) table.batchNames = std::atoi(argv[k] + 14);
-        else rest.push_back(argv[k]);
+        if (std::strcmp(argv[k], "--table_only") == 0)
+            tableOnly = true;
+        else if (std::strcmp(argv[k], "--no_table") == 0)
+            noTable = true;
+        else if (std::strncmp(argv[k], "--table_repeats=", 16) == 0)
+            table.repeats = std::atoi(argv[k] + 16);
+        else if (std::strncmp(argv[k], "--table_batch=", 14) == 0)
+            table.batchNames = std::atoi(argv[k] + 14);
+        else
+            rest.push_back(argv[k]);
     }
     int restCount = static_cast<int>(rest.size());
     rest.push_back(nullptr);

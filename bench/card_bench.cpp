@@ -1,11 +1,11 @@
 // Time of the printable outputs: one PDF card, a 30-name PDF (writing alone
 // and painting too), the contact sheet of 30 names, an 8x enlarged picture.
-#include "session/name_pictures.h"
 #include "bench_names.h"
 #include "output/card_pdf.h"
 #include "output/contact_sheet.h"
 #include "output/picture_file.h"
 #include "output/upscale.h"
+#include "session/name_pictures.h"
 
 #include <QTemporaryDir>
 #include <QThread>
@@ -37,7 +37,8 @@ void BM_CardPdfFile(benchmark::State& state) {
     const QImage picture = thirtyPictures().first();
     QString error;
     for (auto _ : state)
-        benchmark::DoNotOptimize(writeCardPdfFile(dir.filePath("card.pdf"), {"ana", {}, 1, [&](int) { return picture; }}, &error));
+        benchmark::DoNotOptimize(
+            writeCardPdfFile(dir.filePath("card.pdf"), {"ana", {}, 1, [&](int) { return picture; }}, &error));
 }
 BENCHMARK(BM_CardPdfFile)->Unit(benchmark::kMillisecond)->Iterations(20);
 
@@ -66,8 +67,8 @@ void BM_ThirtyNamePdf(benchmark::State& state) {
     QString error;
     for (auto _ : state) {
         NamePictures pictures(names, QThread::idealThreadCount());
-        benchmark::DoNotOptimize(writeCardPdfFile(
-            dir.filePath("cards.pdf"), {"razred", {}, 30, [&](int k) { return pictures.take(k); }}, &error));
+        benchmark::DoNotOptimize(writeCardPdfFile(dir.filePath("cards.pdf"),
+                                                  {"razred", {}, 30, [&](int k) { return pictures.take(k); }}, &error));
     }
 }
 BENCHMARK(BM_ThirtyNamePdf)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();

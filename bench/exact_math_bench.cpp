@@ -33,8 +33,8 @@ private:
 
 // Shows the time of one call ("per_call") next to the time of the whole table.
 void report_per_call(benchmark::State& state) {
-    state.counters["per_call"] = benchmark::Counter(static_cast<double>(kCount),
-                                                    benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_call"] = benchmark::Counter(
+        static_cast<double>(kCount), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 std::array<double, kCount> make_args(double lo, double hi) {

@@ -1,15 +1,15 @@
 // Time of a picture: the field per brush mode, the field arithmetic alone,
 // the whole picture cycle per mode, and a save.
-#include "session/first_picture.h"
-#include "session/picture_cycle.h"
 #include "bench_names.h"
-#include "speed_table.h"
 #include "output/export_picture.h"
 #include "params/colour_table.h"
 #include "params/name_entry.h"
 #include "params/picture_parameters.h"
 #include "render/field_formulas.h"
 #include "render/paint_field.h"
+#include "session/first_picture.h"
+#include "session/picture_cycle.h"
+#include "speed_table.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>

@@ -8,11 +8,11 @@
 // Run it under heaptrack or valgrind --tool=massif for where the memory goes,
 // and in the sanitizer build for leaks.
 
-#include "session/picture_cycle.h"
 #include "bench_names.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"
+#include "session/picture_cycle.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -36,8 +36,10 @@ Rss residentKiB() {
     Rss rss;
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("VmRSS:")) rss.now = std::atol(line.c_str() + 6);
-        else if (line.starts_with("VmHWM:")) rss.peak = std::atol(line.c_str() + 6);
+        if (line.starts_with("VmRSS:"))
+            rss.now = std::atol(line.c_str() + 6);
+        else if (line.starts_with("VmHWM:"))
+            rss.peak = std::atol(line.c_str() + 6);
     }
     return rss;
 }
@@ -80,8 +82,10 @@ int main(int argc, char** argv) {
     int saves = 0, failedSaves = 0;
     std::printf("%8s %5s %12s %12s\n", "picture", "mode", "rss KiB", "peak KiB");
     for (int k = 1; k <= pictures; ++k) {
-        if (k == 1) session.formLoad();
-        else session.ponovi();
+        if (k == 1)
+            session.formLoad();
+        else
+            session.ponovi();
         modes.insert(static_cast<int>(session.state().nac));
         if (saveEvery > 0 && k % saveEvery == 0) {
             ++saves;

@@ -1,9 +1,6 @@
 #include "speed_table.h"
 
-#include "session/batch.h"
 #include "app/form1.h"
-#include "session/first_picture.h"
-#include "session/picture_cycle.h"
 #include "app/qt_window_services.h"
 #include "bench_names.h"
 #include "params/colour_table.h"
@@ -11,6 +8,9 @@
 #include "params/picture_parameters.h"
 #include "platform/clock.h"
 #include "render/paint_field.h"
+#include "session/batch.h"
+#include "session/first_picture.h"
+#include "session/picture_cycle.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -27,8 +27,8 @@ namespace {
 
 // Whole pictures per brush mode as the issue on speed measured them before
 // the work (Release, this 2-core machine, ms): recorded, not measured here.
-constexpr double kBeforeMs[19] = {0, 59, 72, 123, 156, 167, 270, 101, 315, 275,
-                                  301, 368, 98, 77, 142, 151, 134, 144, 378};
+constexpr double kBeforeMs[19] = {0,   59,  72, 123, 156, 167, 270, 101, 315, 275,
+                                  301, 368, 98, 77,  142, 151, 134, 144, 378};
 constexpr double kBeforeFieldMs = 39;
 constexpr double kBeforeBatchRate = 12;  // pictures a second, 2 workers
 
@@ -138,10 +138,12 @@ void printSpeedTable(const TableOptions& options) {
     const double field = medianOf(repeats, [] { return fieldArithmeticMs(kNameForMode[1]); });
     std::printf("\nWhole pictures (field, marks, sampling, ornaments, greeting), median of %d, ms.\n", repeats);
     std::printf("'before' is recorded from the issue's measurement, not measured now.\n\n");
-    std::printf("'after' runs the field arithmetic ahead on a second thread, as the window and\n"
-                "a single picture do; 'one thread' without it, as each picture of a batch does.\n\n");
-    std::printf("| mode | name | before | after | after / field | one thread | one thread / field |\n"
-                "|---:|---|---:|---:|---:|---:|---:|\n");
+    std::printf(
+        "'after' runs the field arithmetic ahead on a second thread, as the window and\n"
+        "a single picture do; 'one thread' without it, as each picture of a batch does.\n\n");
+    std::printf(
+        "| mode | name | before | after | after / field | one thread | one thread / field |\n"
+        "|---:|---|---:|---:|---:|---:|---:|\n");
     double slowest = 0;
     int slowestMode = 0;
     for (int mode = 1; mode <= 18; ++mode) {

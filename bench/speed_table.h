@@ -7,8 +7,8 @@
 namespace painter::bench {
 
 struct TableOptions {
-    int repeats = 5;        // pictures per mode; the median counts
-    int batchNames = 200;   // names per batch run
+    int repeats = 5;       // pictures per mode; the median counts
+    int batchNames = 200;  // names per batch run
 };
 
 void printSpeedTable(const TableOptions& options);

@@ -66,8 +66,10 @@ struct QtCanvas {
         painter.begin(&image);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(QPen(QColor(0xCC, 0x66, 0x33), 0));
-        if (filled) painter.setBrush(QColor(0x22, 0x44, 0x11));
-        else painter.setBrush(Qt::NoBrush);
+        if (filled)
+            painter.setBrush(QColor(0x22, 0x44, 0x11));
+        else
+            painter.setBrush(Qt::NoBrush);
     }
 };
 
@@ -122,15 +124,15 @@ void BM_Surface_Line100(benchmark::State& state) {
 }
 void BM_QPainter_Line100(benchmark::State& state) {
     QtCanvas canvas(false);
-    run(state, [&](const Spot& s) {
-        canvas.painter.drawLine(QPointF(s.x - 50, s.y - 20), QPointF(s.x + 49, s.y + 20));
-    });
+    run(state,
+        [&](const Spot& s) { canvas.painter.drawLine(QPointF(s.x - 50, s.y - 20), QPointF(s.x + 49, s.y + 20)); });
 }
 
 // ---- filled box, 40 x 40 pixels ----
 void BM_Surface_FilledBox40(benchmark::State& state) {
     Surface surface;
-    run(state, [&](const Spot& s) { surface.box(s.x, s.y, s.x + 39, s.y + 39, kInk, painter::solidFill(kFillColour)); });
+    run(state,
+        [&](const Spot& s) { surface.box(s.x, s.y, s.x + 39, s.y + 39, kInk, painter::solidFill(kFillColour)); });
     benchmark::DoNotOptimize(surface.pixels());
 }
 void BM_QPainter_FilledBox40(benchmark::State& state) {

@@ -7,11 +7,11 @@ namespace painter {
 
 // The triangle the ornaments are scattered in.
 struct OrnamentTriangle {
-    double height = 0;  // H
-    double apexRow = 0;  // Y0
-    double band = 0;    // W
+    double height = 0;      // H
+    double apexRow = 0;     // Y0
+    double band = 0;        // W
     double apexColumn = 0;  // X0
-    double left = 0;    // XL
+    double left = 0;        // XL
 };
 
 // The triangle of a picture: the first two draws of the ornaments.
@@ -25,8 +25,7 @@ inline bool insideTriangle(const OrnamentTriangle& t, double i, double j) {
 
 // 100 shaded ring ornaments at random centres inside the triangle.
 // The triangle it drew goes to *triangle when given.
-void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng,
-                    OrnamentTriangle* triangle = nullptr);
+void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng, OrnamentTriangle* triangle = nullptr);
 // One ornament at (s.i, s.j): 31 rings, three circles each, darker outwards.
 void DrawOrnament(PictureState& s, Surface& picture, RandomGenerator& rng);
 

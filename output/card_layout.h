@@ -35,10 +35,10 @@ QString paperName(Paper paper);
 QSizeF paperPortraitMm(Paper paper);
 
 struct PageGeometry {
-    QSizeF pageMm;             // as printed: landscape for 1 and 4 cards, portrait for 2
-    QList<QRectF> cells;       // one per card, in reading order
-    QList<QRectF> pictures;    // the picture of each cell
-    QList<QLineF> cutMarks;    // only on pages shared by several cards
+    QSizeF pageMm;           // as printed: landscape for 1 and 4 cards, portrait for 2
+    QList<QRectF> cells;     // one per card, in reading order
+    QList<QRectF> pictures;  // the picture of each cell
+    QList<QLineF> cutMarks;  // only on pages shared by several cards
     bool landscape() const { return pageMm.width() > pageMm.height(); }
 };
 

@@ -31,7 +31,7 @@ QPageLayout cardPageLayout(const CardLayout& layout);
 bool paintCards(QPagedPaintDevice& device, const CardLayout& layout, int count, const CardPicture& picture);
 
 struct CardDocument {
-    QString title;      // the document's title in its metadata
+    QString title;  // the document's title in its metadata
     CardLayout layout;
     int count = 0;
     CardPicture picture;

@@ -1,7 +1,7 @@
 #pragma once
+#include "output/picture_save.h"
 #include "picture/picture_state.h"
 #include "picture/services.h"
-#include "output/picture_save.h"
 
 #include <QString>
 

@@ -9,12 +9,12 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace painter {
 
@@ -37,8 +37,8 @@ QString numbered(const QString& path, int n) {
     const QFileInfo info(path);
     const QString suffix = info.suffix();
     const QString stem = suffix.isEmpty() ? info.fileName() : info.completeBaseName();
-    const QString file = stem + QLatin1Char('-') + QString::number(n) +
-                         (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
+    const QString file =
+        stem + QLatin1Char('-') + QString::number(n) + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
     return info.dir().filePath(file);
 }
 
@@ -65,7 +65,8 @@ SaveOutcome savePicture(const Surface& surface, const QString& path, const QByte
 }
 
 SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray& format, SaveMode mode) {
-    return saveFile(path, mode, [&](QIODevice& device, QString* error) { return writeImage(device, image, format, error); });
+    return saveFile(path, mode,
+                    [&](QIODevice& device, QString* error) { return writeImage(device, image, format, error); });
 }
 
 SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write) {
@@ -86,8 +87,8 @@ SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write
     if (!temporary.open()) return {path, temporary.errorString()};
     if (temporary.write(bytes) != bytes.size() || !temporary.flush())
         return {path, temporary.error() != QFileDevice::NoError
-                                 ? temporary.errorString()
-                                 : QStringLiteral("the file could not be written whole (is the disk full?)")};
+                          ? temporary.errorString()
+                          : QStringLiteral("the file could not be written whole (is the disk full?)")};
     // A temporary file is private (0600); the picture gets what a new file gets.
     static const mode_t mask = [] {
         const mode_t m = ::umask(0);

@@ -36,7 +36,8 @@ struct SaveOutcome {
 QStringList imageFormats();
 
 // `format` is one of imageFormats(), whatever the file name ends in.
-[[nodiscard]] SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode);
+[[nodiscard]] SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format,
+                                      SaveMode mode);
 
 // The same for any image (an enlarged picture).
 SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray& format, SaveMode mode);

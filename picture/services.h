@@ -44,12 +44,12 @@ struct PictureFacts {
 struct Platform {
     RandomGenerator& rng;
     Clock& clock;
-    Surface& picture1;      // the picture the user sees; all painting goes here
-    Surface& picture2;      // receives a copy when saving
-    Surface& form;          // the window's own drawing layer ("*", save marker)
+    Surface& picture1;  // the picture the user sees; all painting goes here
+    Surface& picture2;  // receives a copy when saving
+    Surface& form;      // the window's own drawing layer ("*", save marker)
     WindowServices& window;
     CycleControl& cycles;
-    QString folder;         // where pictures are saved
+    QString folder;                 // where pictures are saved
     PictureFacts* facts = nullptr;  // filled in when set
     // The scan may run the field arithmetic ahead on a second thread (same
     // pixels, same state between rows); off where every core already paints.

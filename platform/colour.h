@@ -24,9 +24,9 @@ inline Colour rgb(double r, double g, double b) {
 
 // The classic 16-colour palette; the program uses black (0) and bright white (15).
 inline Colour qbColor(int index) {
-    static constexpr Colour palette[16] = {
-        0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-        0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+    static constexpr Colour palette[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                                           0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
+                                           0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
     return palette[static_cast<unsigned>(index) & 15u];
 }
 

@@ -50,13 +50,9 @@ namespace {
 // Access to the two 32-bit halves of a double; the classic algorithms branch
 // on the high word (sign, exponent and top 20 bits of the fraction).
 
-inline std::int32_t high_word(double x) {
-    return static_cast<std::int32_t>(std::bit_cast<std::uint64_t>(x) >> 32);
-}
+inline std::int32_t high_word(double x) { return static_cast<std::int32_t>(std::bit_cast<std::uint64_t>(x) >> 32); }
 
-inline std::uint32_t low_word(double x) {
-    return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x));
-}
+inline std::uint32_t low_word(double x) { return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x)); }
 
 inline double from_words(std::uint32_t high, std::uint32_t low) {
     return std::bit_cast<double>((static_cast<std::uint64_t>(high) << 32) | low);
@@ -79,15 +75,12 @@ inline double chop_low_word(double x) {
 // 2/pi in 24-bit chunks after the binary point: enough for the largest double
 // exponent ((e0 - 3) / 24 + jk = 42 + 4 < 66).
 constexpr std::int32_t kTwoOverPi[] = {
-    0xA2F983, 0x6E4E44, 0x1529FC, 0x2757D1, 0xF534DD, 0xC0DB62, 0x95993C, 0x439041,
-    0xFE5163, 0xABDEBB, 0xC561B7, 0x246E3A, 0x424DD2, 0xE00649, 0x2EEA09, 0xD1921C,
-    0xFE1DEB, 0x1CB129, 0xA73EE8, 0x8235F5, 0x2EBB44, 0x84E99C, 0x7026B4, 0x5F7E41,
-    0x3991D6, 0x398353, 0x39F49C, 0x845F8B, 0xBDF928, 0x3B1FF8, 0x97FFDE, 0x05980F,
-    0xEF2F11, 0x8B5A0A, 0x6D1F6D, 0x367ECF, 0x27CB09, 0xB74F46, 0x3F669E, 0x5FEA2D,
-    0x7527BA, 0xC7EBE5, 0xF17B3D, 0x0739F7, 0x8A5292, 0xEA6BFB, 0x5FB11F, 0x8D5D08,
-    0x560330, 0x46FC7B, 0x6BABF0, 0xCFBC20, 0x9AF436, 0x1DA9E3, 0x91615E, 0xE61B08,
-    0x659985, 0x5F14A0, 0x68408D, 0xFFD880, 0x4D7327, 0x310606, 0x1556CA, 0x73A8C9,
-    0x60E27B, 0xC08C6B,
+    0xA2F983, 0x6E4E44, 0x1529FC, 0x2757D1, 0xF534DD, 0xC0DB62, 0x95993C, 0x439041, 0xFE5163, 0xABDEBB, 0xC561B7,
+    0x246E3A, 0x424DD2, 0xE00649, 0x2EEA09, 0xD1921C, 0xFE1DEB, 0x1CB129, 0xA73EE8, 0x8235F5, 0x2EBB44, 0x84E99C,
+    0x7026B4, 0x5F7E41, 0x3991D6, 0x398353, 0x39F49C, 0x845F8B, 0xBDF928, 0x3B1FF8, 0x97FFDE, 0x05980F, 0xEF2F11,
+    0x8B5A0A, 0x6D1F6D, 0x367ECF, 0x27CB09, 0xB74F46, 0x3F669E, 0x5FEA2D, 0x7527BA, 0xC7EBE5, 0xF17B3D, 0x0739F7,
+    0x8A5292, 0xEA6BFB, 0x5FB11F, 0x8D5D08, 0x560330, 0x46FC7B, 0x6BABF0, 0xCFBC20, 0x9AF436, 0x1DA9E3, 0x91615E,
+    0xE61B08, 0x659985, 0x5F14A0, 0x68408D, 0xFFD880, 0x4D7327, 0x310606, 0x1556CA, 0x73A8C9, 0x60E27B, 0xC08C6B,
 };
 
 // pi/2 in 24-bit chunks.
@@ -177,8 +170,10 @@ int reduce_huge_kernel(const double* x, double& y0, double& y1, int e0, int nx) 
                 }
             }
             if (q0 > 0) {
-                if (q0 == 1) iq[jz - 1] &= 0x7fffff;
-                else if (q0 == 2) iq[jz - 1] &= 0x3fffff;
+                if (q0 == 1)
+                    iq[jz - 1] &= 0x7fffff;
+                else if (q0 == 2)
+                    iq[jz - 1] &= 0x3fffff;
             }
             if (ih == 2) {
                 z = 1.0 - z;
@@ -326,9 +321,9 @@ int reduce_pi_over_2(double x, double& y0, double& y1) {
     // multiples of pi/2 where cancellation needs the medium path.
     if (ix <= 0x401c463b) {
         int k = 0;
-        if (ix <= 0x400f6a7a) {  // |x| ~<= 5pi/4
+        if (ix <= 0x400f6a7a) {                                           // |x| ~<= 5pi/4
             if ((ix & 0xfffff) != 0x921fb) k = ix <= 0x4002d97c ? 1 : 2;  // 3pi/4 splits 1 and 2
-        } else if (ix <= 0x4015fdbc) {  // |x| ~<= 7pi/4
+        } else if (ix <= 0x4015fdbc) {                                    // |x| ~<= 7pi/4
             if (ix != 0x4012d97c) k = 3;
         } else {
             if (ix != 0x401921fb) k = 4;
@@ -349,7 +344,7 @@ int reduce_pi_over_2(double x, double& y0, double& y1) {
         return reduce_medium(x, ix, y0, y1);
     }
     if (ix < 0x413921fb) return reduce_medium(x, ix, y0, y1);  // |x| < 2^20 * pi/2
-    if (ix < 0x41b00000) {                                       // |x| < 2^28
+    if (ix < 0x41b00000) {                                     // |x| < 2^28
         int n = 0;
         if (reduce_large(x, n, y0, y1)) return n;
     }
@@ -539,13 +534,13 @@ struct ExpEntry {
 // kLogTable and kExpTable, made by scripts/exact_math_tables.py.
 #include "platform/exact_math_tables.inc"
 
-constexpr double kLn2Hi = 0x1.62e42fefa3800p-1;      // ln 2 to 42 bits: k * kLn2Hi is exact for |k| < 2^11
-constexpr double kLn2Lo = 0x1.ef35793c76730p-45;     // ln 2 - kLn2Hi
-constexpr double kInvLn2N = 0x1.71547652b82fep+7;    // 128 / ln 2
-constexpr double kLn2HiN = 0x1.62e42fefc0000p-8;     // ln 2 / 128 to 35 bits: n * kLn2HiN is exact for |n| < 2^18
-constexpr double kLn2LoN = -0x1.c610ca86c3899p-44;   // ln 2 / 128 - kLn2HiN
-constexpr double kRoundShift = 0x1.8p52;             // adding and removing it rounds to an integer
-constexpr double kSplitter = 134217729.0;            // 2^27 + 1, splits a double into two 26-bit halves
+constexpr double kLn2Hi = 0x1.62e42fefa3800p-1;     // ln 2 to 42 bits: k * kLn2Hi is exact for |k| < 2^11
+constexpr double kLn2Lo = 0x1.ef35793c76730p-45;    // ln 2 - kLn2Hi
+constexpr double kInvLn2N = 0x1.71547652b82fep+7;   // 128 / ln 2
+constexpr double kLn2HiN = 0x1.62e42fefc0000p-8;    // ln 2 / 128 to 35 bits: n * kLn2HiN is exact for |n| < 2^18
+constexpr double kLn2LoN = -0x1.c610ca86c3899p-44;  // ln 2 / 128 - kLn2HiN
+constexpr double kRoundShift = 0x1.8p52;            // adding and removing it rounds to an integer
+constexpr double kSplitter = 134217729.0;           // 2^27 + 1, splits a double into two 26-bit halves
 
 // a + b = s + e exactly, for any order of magnitude.
 inline void two_sum(double a, double b, double& s, double& e) {
@@ -638,9 +633,10 @@ inline double exp_extra(double hi, double lo, double sign) {
     const double p = r + (r * r) * (0.5 + r * (1.0 / 6 + r * (1.0 / 24 + r * (1.0 / 120))));
     const ExpEntry& t = kExpTable[n & 127];
     const double m = t.hi + (t.lo + t.hi * p);  // 2^(j/128) exp(r), in [0.99, 2.01]
-    const std::int64_t e = n >> 7;             // the power of two: floor(n / 128)
+    const std::int64_t e = n >> 7;              // the power of two: floor(n / 128)
     if (e >= -1021 && e <= 1022) return sign * (m * std::bit_cast<double>(static_cast<std::uint64_t>(e + 1023) << 52));
-    if (e > 0) return sign * ((m * 0x1p1022) * std::bit_cast<double>(static_cast<std::uint64_t>(e - 1022 + 1023) << 52));
+    if (e > 0)
+        return sign * ((m * 0x1p1022) * std::bit_cast<double>(static_cast<std::uint64_t>(e - 1022 + 1023) << 52));
     // Subnormal result: one scaling stays exact, the second rounds once.
     return sign * ((m * std::bit_cast<double>(static_cast<std::uint64_t>(e + 1000 + 1023) << 52)) * 0x1p-1000);
 }
@@ -658,7 +654,7 @@ inline double exp_extra(double hi, double lo, double sign) {
 
 double sin(double x) {
     const std::int32_t ix = high_word(x) & 0x7fffffff;
-    if (ix <= 0x3fe921fb) {            // |x| ~<= pi/4
+    if (ix <= 0x3fe921fb) {             // |x| ~<= pi/4
         if (ix < 0x3e500000) return x;  // |x| < 2^-26: sin x rounds to x, keeps -0
         return kernel_sin(x, 0.0, false);
     }
@@ -675,7 +671,7 @@ double sin(double x) {
 
 double cos(double x) {
     const std::int32_t ix = high_word(x) & 0x7fffffff;
-    if (ix <= 0x3fe921fb) {              // |x| ~<= pi/4
+    if (ix <= 0x3fe921fb) {               // |x| ~<= pi/4
         if (ix < 0x3e46a09e) return 1.0;  // |x| < 2^-27 * sqrt(2): cos x rounds to 1
         return kernel_cos(x, 0.0);
     }
@@ -692,7 +688,7 @@ double cos(double x) {
 
 double tan(double x) {
     const std::int32_t ix = high_word(x) & 0x7fffffff;
-    if (ix <= 0x3fe921fb) {            // |x| ~<= pi/4
+    if (ix <= 0x3fe921fb) {             // |x| ~<= pi/4
         if (ix < 0x3e400000) return x;  // |x| < 2^-27
         return kernel_tan(x, 0.0, false);
     }
@@ -717,7 +713,7 @@ double atan(double x) {
         if (ix > 0x7ff00000 || (ix == 0x7ff00000 && low_word(x) != 0)) return x + x;  // NaN
         return hx > 0 ? kAtanHi[3] + kAtanLo[3] : -kAtanHi[3] - kAtanLo[3];
     }
-    if (ix < 0x3fdc0000) {             // |x| < 0.4375
+    if (ix < 0x3fdc0000) {              // |x| < 0.4375
         if (ix < 0x3e400000) return x;  // |x| < 2^-27: atan x rounds to x
     } else {
         x = std::fabs(x);
@@ -740,10 +736,11 @@ double atan(double x) {
     const double z = x * x;
     const double w = z * z;
     // Odd and even halves of the series in z, evaluated side by side.
-    const double s1 = z * (kAtanPoly[0] + w * (kAtanPoly[2] + w * (kAtanPoly[4] + w * (kAtanPoly[6] +
-                                                                    w * (kAtanPoly[8] + w * kAtanPoly[10])))));
-    const double s2 = w * (kAtanPoly[1] + w * (kAtanPoly[3] + w * (kAtanPoly[5] + w * (kAtanPoly[7] +
-                                                                    w * kAtanPoly[9]))));
+    const double s1 =
+        z * (kAtanPoly[0] +
+             w * (kAtanPoly[2] + w * (kAtanPoly[4] + w * (kAtanPoly[6] + w * (kAtanPoly[8] + w * kAtanPoly[10])))));
+    const double s2 =
+        w * (kAtanPoly[1] + w * (kAtanPoly[3] + w * (kAtanPoly[5] + w * (kAtanPoly[7] + w * kAtanPoly[9]))));
     if (id < 0) return x - x * (s1 + s2);
     const double r = kAtanHi[id] - ((x * (s1 + s2) - kAtanLo[id]) - x);
     return hx < 0 ? -r : r;
@@ -753,10 +750,10 @@ double atan(double x) {
 // in two parts so that pi - z loses nothing. Signed zeros and infinities as
 // C99 Annex F says.
 double atan2(double y, double x) {
-    constexpr double kPiHi = 3.1415926535897931160e+00;   // 0x400921FB, 0x54442D18
-    constexpr double kPiLo = 1.2246467991473531772e-16;   // 0x3CA1A626, 0x33145C07
+    constexpr double kPiHi = 3.1415926535897931160e+00;    // 0x400921FB, 0x54442D18
+    constexpr double kPiLo = 1.2246467991473531772e-16;    // 0x3CA1A626, 0x33145C07
     constexpr double kHalfPi = 1.5707963267948965580e+00;  // 0x3FF921FB, 0x54442D18
-    if (x != x || y != y) return x + y;  // NaN
+    if (x != x || y != y) return x + y;                    // NaN
     if (x == 1.0) return atan(y);
     const bool yNegative = std::signbit(y);
     const bool xNegative = std::signbit(x);
@@ -796,9 +793,8 @@ double pow(double x, double y) {
     const std::int32_t iy = hy & 0x7fffffff;
 
     if ((static_cast<std::uint32_t>(iy) | ly) == 0) return 1.0;  // y = +-0
-    if (hx == 0x3ff00000 && lx == 0) return 1.0;                // x = +1
-    if (ix > 0x7ff00000 || (ix == 0x7ff00000 && lx != 0) || iy > 0x7ff00000 ||
-        (iy == 0x7ff00000 && ly != 0)) {
+    if (hx == 0x3ff00000 && lx == 0) return 1.0;                 // x = +1
+    if (ix > 0x7ff00000 || (ix == 0x7ff00000 && lx != 0) || iy > 0x7ff00000 || (iy == 0x7ff00000 && ly != 0)) {
         return (x + 0.0) + (y + 0.0);  // NaN
     }
 
@@ -820,13 +816,13 @@ double pow(double x, double y) {
     }
 
     if (ly == 0) {
-        if (iy == 0x7ff00000) {  // y = +-inf
+        if (iy == 0x7ff00000) {                                                        // y = +-inf
             if (((ix - 0x3ff00000) | static_cast<std::int32_t>(lx)) == 0) return 1.0;  // (-1)^+-inf
-            if (ix >= 0x3ff00000) return hy >= 0 ? y : 0.0;  // |x| > 1
-            return hy < 0 ? -y : 0.0;                        // |x| < 1
+            if (ix >= 0x3ff00000) return hy >= 0 ? y : 0.0;                            // |x| > 1
+            return hy < 0 ? -y : 0.0;                                                  // |x| < 1
         }
-        if (iy == 0x3ff00000) return hy < 0 ? 1.0 / x : x;  // y = +-1
-        if (hy == 0x40000000) return x * x;                 // y = 2
+        if (iy == 0x3ff00000) return hy < 0 ? 1.0 / x : x;     // y = +-1
+        if (hy == 0x40000000) return x * x;                    // y = 2
         if (hy == 0x3fe00000 && hx >= 0) return std::sqrt(x);  // y = 0.5, x >= +0
     }
 

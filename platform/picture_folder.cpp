@@ -4,8 +4,7 @@
 
 namespace painter {
 
-QString defaultPictureFolder()
-{
+QString defaultPictureFolder() {
 #ifdef Q_OS_WIN
     return QStringLiteral("C:\\wimgx");
 #else
@@ -13,10 +12,8 @@ QString defaultPictureFolder()
 #endif
 }
 
-bool createPictureFolder(const QString& folder)
-{
-    if (folder.isEmpty())
-        return false;
+bool createPictureFolder(const QString& folder) {
+    if (folder.isEmpty()) return false;
     return QDir().mkpath(folder);
 }
 

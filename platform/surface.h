@@ -75,8 +75,10 @@ public:
     // Radius 1 - the specks of the walking modes, a few million a picture - is
     // painted here directly: the 3 x 3 block the general figure gives for it.
     void circle(float x, float y, float radius, Colour c, Fill fill) {
-        if (radius == 1.0f) speck(x, y, c, fill);
-        else ellipse(x, y, radius, 1.0f, c, fill);
+        if (radius == 1.0f)
+            speck(x, y, c, fill);
+        else
+            ellipse(x, y, radius, 1.0f, c, fill);
     }
     // Circle with an aspect (vertical half-axis / horizontal half-axis); the
     // radius is the longer half-axis. Closed, its inside painted as `fill` says.
@@ -92,7 +94,9 @@ public:
     std::uint32_t* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
     const std::uint32_t* row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
 
-    static constexpr std::uint32_t toPixel(Colour c) { return 0xFF000000u | (static_cast<std::uint32_t>(c) & 0xFFFFFFu); }
+    static constexpr std::uint32_t toPixel(Colour c) {
+        return 0xFF000000u | (static_cast<std::uint32_t>(c) & 0xFFFFFFu);
+    }
     static constexpr Colour toColour(std::uint32_t p) { return static_cast<Colour>(p & 0xFFFFFFu); }
 
 private:

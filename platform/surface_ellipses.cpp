@@ -152,7 +152,8 @@ struct EllipseJob {
             const int n = static_cast<int>(std::min<std::int64_t>(kStretch, dLast - d0 + 1));
             for (int i = 0; i < n + 2; ++i) widths[i] = cappedWidth(static_cast<double>(d0 - 1 + i));
             for (int i = 1; i <= n; ++i)
-                if (widths[i] >= 0) paintPair(d0 + i - 1, widths[i], std::min({widths[i] - 1, widths[i - 1], widths[i + 1]}));
+                if (widths[i] >= 0)
+                    paintPair(d0 + i - 1, widths[i], std::min({widths[i] - 1, widths[i - 1], widths[i + 1]}));
         }
     }
 
@@ -163,23 +164,25 @@ struct EllipseJob {
         const int x = static_cast<int>(cx), y = static_cast<int>(cy);
         const bool solid = fill == FillKind::Solid;
         const std::uint32_t c = outline;
-        walkRows(0, static_cast<std::int64_t>(floorNonNegative(B)), [&](std::int64_t d, std::int64_t here64, std::int64_t interior64) {
-            const int here = static_cast<int>(here64), interior = static_cast<int>(interior64);
-            // On the centre row both rows are the same one; painting it twice is harmless.
-            std::uint32_t* top = r.row(y - static_cast<int>(d)) + x;
-            std::uint32_t* bottom = r.row(y + static_cast<int>(d)) + x;
-            if (interior < 0) {
-                paint(top - here, 2 * here + 1, c);
-                paint(bottom - here, 2 * here + 1, c);
-                return;
-            }
-            std::uint32_t *p0 = top - here, *p1 = top + interior + 1, *p2 = bottom - here, *p3 = bottom + interior + 1;
-            for (int i = 0, n = here - interior; i < n; ++i) p0[i] = p1[i] = p2[i] = p3[i] = c;
-            if (solid) {
-                paint(top - interior, 2 * interior + 1, inside);
-                if (d > 0) paint(bottom - interior, 2 * interior + 1, inside);
-            }
-        });
+        walkRows(0, static_cast<std::int64_t>(floorNonNegative(B)),
+                 [&](std::int64_t d, std::int64_t here64, std::int64_t interior64) {
+                     const int here = static_cast<int>(here64), interior = static_cast<int>(interior64);
+                     // On the centre row both rows are the same one; painting it twice is harmless.
+                     std::uint32_t* top = r.row(y - static_cast<int>(d)) + x;
+                     std::uint32_t* bottom = r.row(y + static_cast<int>(d)) + x;
+                     if (interior < 0) {
+                         paint(top - here, 2 * here + 1, c);
+                         paint(bottom - here, 2 * here + 1, c);
+                         return;
+                     }
+                     std::uint32_t *p0 = top - here, *p1 = top + interior + 1, *p2 = bottom - here,
+                                   *p3 = bottom + interior + 1;
+                     for (int i = 0, n = here - interior; i < n; ++i) p0[i] = p1[i] = p2[i] = p3[i] = c;
+                     if (solid) {
+                         paint(top - interior, 2 * interior + 1, inside);
+                         if (d > 0) paint(bottom - interior, 2 * interior + 1, inside);
+                     }
+                 });
     }
 
     void draw() const {
@@ -240,8 +243,10 @@ inline bool halfAxes(double radius, double aspect, double& a, double& b) {
     aspect = std::fabs(aspect);
     a = radius;
     b = radius;
-    if (aspect < 1) b = radius * aspect;
-    else if (aspect > 1) a = radius / aspect;
+    if (aspect < 1)
+        b = radius * aspect;
+    else if (aspect > 1)
+        a = radius / aspect;
     return true;
 }
 
@@ -281,8 +286,16 @@ void Surface::ellipse(float x, float y, float radius, float aspect, Colour c, Fi
     const double cx = snap(x), cy = snap(y);
     double a, b;
     if (!allFinite({cx, cy}) || !halfAxes(radius, aspect, a, b)) return;
-    const EllipseJob job{{pixels_.data(), width_, height_}, cx, cy, a + 0.5, b + 0.5, (a + 0.5) / (b + 0.5),
-                         fill.solid ? FillKind::Solid : FillKind::None, toPixel(c), toPixel(fill.colour), ArcSweep{}};
+    const EllipseJob job{{pixels_.data(), width_, height_},
+                         cx,
+                         cy,
+                         a + 0.5,
+                         b + 0.5,
+                         (a + 0.5) / (b + 0.5),
+                         fill.solid ? FillKind::Solid : FillKind::None,
+                         toPixel(c),
+                         toPixel(fill.colour),
+                         ArcSweep{}};
     job.draw();
 }
 
@@ -298,7 +311,16 @@ void Surface::arc(float x, float y, float radius, float start, float end, float 
         sweep.end = std::fmod(std::fabs(static_cast<double>(end)), kTwoPi);
         sweep.partial = sweep.start != sweep.end;
     }
-    const EllipseJob job{{pixels_.data(), width_, height_}, cx, cy, a + 0.5, b + 0.5, (a + 0.5) / (b + 0.5), FillKind::None, toPixel(c), 0, sweep};
+    const EllipseJob job{{pixels_.data(), width_, height_},
+                         cx,
+                         cy,
+                         a + 0.5,
+                         b + 0.5,
+                         (a + 0.5) / (b + 0.5),
+                         FillKind::None,
+                         toPixel(c),
+                         0,
+                         sweep};
     job.draw();
 }
 

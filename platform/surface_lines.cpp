@@ -132,8 +132,7 @@ inline double alongLine(double p1, double q1, double p2, double q2, double p) {
 
 // Liang-Barsky: cuts the segment to the box [xLo, xHi] x [yLo, yHi]; false when
 // it misses the box. A cut end is put exactly on the boundary that cut it.
-bool clipSegment(double& x1, double& y1, double& x2, double& y2, double xLo, double xHi, double yLo,
-                 double yHi) {
+bool clipSegment(double& x1, double& y1, double& x2, double& y2, double xLo, double xHi, double yLo, double yHi) {
     double tIn = 0, tOut = 1;
     int inAxis = -1, outAxis = -1;  // 0: a vertical boundary cut that end, 1: a horizontal one
     double inValue = 0, outValue = 0;
@@ -177,8 +176,8 @@ void Surface::line(float x1f, float y1f, float x2f, float y2f, Colour c) {
     const double far = std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)});
     if (far > kExactLineLimit) {
         // Pixel p covers [p - 1/2, p + 1/2): the raster spans [-1/2, size - 1/2).
-        if (!clipSegment(x1, y1, x2, y2, -0.5 - kLineClipMargin, width_ - 0.5 + kLineClipMargin,
-                         -0.5 - kLineClipMargin, height_ - 0.5 + kLineClipMargin))
+        if (!clipSegment(x1, y1, x2, y2, -0.5 - kLineClipMargin, width_ - 0.5 + kLineClipMargin, -0.5 - kLineClipMargin,
+                         height_ - 0.5 + kLineClipMargin))
             return;
     }
     const Raster r{pixels_.data(), width_, height_};

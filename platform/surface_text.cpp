@@ -26,8 +26,8 @@ void printText(Surface& surface, const QString& text) {
     const double points = std::isfinite(surface.fontSize) ? std::clamp(surface.fontSize, 1.0, 400.0) : 12.0;
     const QFont font = captionFont(points);
     const QFontMetrics metrics(font);
-    if (std::isfinite(surface.currentX) && std::isfinite(surface.currentY) &&
-        std::fabs(surface.currentX) < 1e6f && std::fabs(surface.currentY) < 1e6f) {
+    if (std::isfinite(surface.currentX) && std::isfinite(surface.currentY) && std::fabs(surface.currentX) < 1e6f &&
+        std::fabs(surface.currentY) < 1e6f) {
         QImage image = wrapSurfacePixels(surface);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::TextAntialiasing, false);

@@ -36,7 +36,7 @@ public:
 // nothing, and save outcomes are remembered. Used without a display.
 class QuietServices : public WindowServices {
 public:
-    QStringList names;          // answers of the prompt, in order; then ""
+    QStringList names;  // answers of the prompt, in order; then ""
     int promptsShown = 0;
     QString lastSaved, lastError;
 
@@ -46,7 +46,10 @@ public:
     }
     void processPendingEvents() override {}
     void refresh() override {}
-    void saved(const QString& path) override { lastSaved = path; lastError.clear(); }
+    void saved(const QString& path) override {
+        lastSaved = path;
+        lastError.clear();
+    }
     void saveFailed(const QString& message) override { lastError = message; }
 };
 

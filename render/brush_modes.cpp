@@ -90,7 +90,9 @@ void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& pic, Rand
         pic.arc(f(ax), f(ay), f(5 * s.rr), 2, 2, f(asp), c);
         break;
     }
-    case 9: case 10: case 11: randomWalk(mode, s, m, pic, rng); break;
+    case 9:
+    case 10:
+    case 11: randomWalk(mode, s, m, pic, rng); break;
     case 12: pic.line(f(s.i), f(s.j), f(ax), f(ay), c); break;
     case 13: pic.line(f(ax), f(ay), f(ax + m.sr / 5), f(ay + m.cr / 5), c); break;
     case 14: triangle(5, s, m, pic); break;

@@ -13,10 +13,10 @@ constexpr int kBrushModes = 18;
 
 // What the colour step of a pixel hands to its mark.
 struct PixelMark {
-    Colour colour = 0;                      // RGB(ret, grt, blt)
-    double sr = 0, sg = 0, sb = 0;          // 150 sin(level / 50)
-    double cr = 0, cg = 0, cb = 0;          // 150 cos(level / 50)
-    double sm = 0, cm = 0;                  // anchor offset
+    Colour colour = 0;                          // RGB(ret, grt, blt)
+    double sr = 0, sg = 0, sb = 0;              // 150 sin(level / 50)
+    double cr = 0, cg = 0, cb = 0;              // 150 cos(level / 50)
+    double sm = 0, cm = 0;                      // anchor offset
     double ex1 = 0, ex2 = 0, ey1 = 0, ey2 = 0;  // stroke offsets
 };
 
@@ -33,7 +33,6 @@ inline int brushMode(double nac) { return (nac >= 1 && nac <= kBrushModes) ? sta
 inline double walkStep(std::uint32_t bits, int w, int h) {
     return static_cast<double>(static_cast<int>((bits * static_cast<std::uint32_t>(w)) >> 24) - h);
 }
-
 
 // Marks pixel (s.i, s.j) in the given mode.
 void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& picture, RandomGenerator& rng);

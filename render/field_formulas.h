@@ -5,9 +5,7 @@
 namespace painter {
 
 // A selector outside its list chooses entry 1.
-inline int selector(double v, int count) {
-    return (v >= 1 && v <= count) ? static_cast<int>(v) : 1;
-}
+inline int selector(double v, int count) { return (v >= 1 && v <= count) ? static_cast<int>(v) : 1; }
 
 // ba from one of 15 formulas (tip1).
 void FieldValue(PictureState& s, const PixelTrig& t);

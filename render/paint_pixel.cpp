@@ -1,8 +1,8 @@
 #include "render/paint_pixel.h"
 
+#include "platform/whole_numbers.h"
 #include "render/brush_modes.h"
 #include "render/checked.h"
-#include "platform/whole_numbers.h"
 
 #include <cmath>
 #include <cstdint>

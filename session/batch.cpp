@@ -1,12 +1,12 @@
 #include "session/batch.h"
 
-#include "session/first_picture.h"
 #include "output/card_pdf.h"
 #include "output/picture_file.h"
 #include "output/picture_save.h"
 #include "output/upscale.h"
 #include "params/name_entry.h"
 #include "platform/surface_text.h"
+#include "session/first_picture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,6 +14,7 @@
 #include <QImageReader>
 #include <QTemporaryFile>
 
+#include <unistd.h>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -21,7 +22,6 @@
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace painter {
@@ -161,9 +161,11 @@ BatchPlan planNameList(const QList<NameLine>& names, const BatchOptions& options
         if (entry.status == BatchEntry::Status::Refused)
             plan.refusals << QStringLiteral("line %1: %2").arg(n.line).arg(entry.reason);
         else if (hasOuterBlanks(n.name))
-            plan.warnings << QStringLiteral("line %1: leading or trailing blanks are part of the name '%2' "
-                                            "and change its picture")
-                                 .arg(n.line).arg(n.name);
+            plan.warnings << QStringLiteral(
+                                 "line %1: leading or trailing blanks are part of the name '%2' "
+                                 "and change its picture")
+                                 .arg(n.line)
+                                 .arg(n.name);
         plan.entries.append(std::move(entry));
     }
     return plan;

@@ -19,7 +19,7 @@
 namespace painter {
 
 struct NameLine {
-    int line = 0;   // 1-based line number in the list
+    int line = 0;  // 1-based line number in the list
     QString name;
 };
 
@@ -52,9 +52,9 @@ struct BatchOptions {
     bool noClobber = false;     // an existing file is never replaced: its line is refused
     int shardIndex = 0;         // only lines whose number is shardIndex modulo shardCount
     int shardCount = 1;
-    int year = 2011;            // the year on the greeting
-    int scale = 1;              // .bmp/.png: each pixel written as a scale x scale block
-    CardLayout layout;          // .pdf: the card's page
+    int year = 2011;    // the year on the greeting
+    int scale = 1;      // .bmp/.png: each pixel written as a scale x scale block
+    CardLayout layout;  // .pdf: the card's page
     // Each picture's field arithmetic ahead on a second thread; off by
     // default, as the workers already keep every core busy.
     bool fieldAhead = false;
@@ -72,7 +72,7 @@ struct BatchEntry {
     QString file;       // the picture's path (also for a refused line when it has one)
     int brushMode = 0;  // 1-18 once painted
     Status status = Status::Pending;
-    QString reason;     // Refused, Failed
+    QString reason;  // Refused, Failed
 };
 
 QString statusText(BatchEntry::Status status);
@@ -86,9 +86,9 @@ struct BatchPlan {
 struct BatchResult {
     int painted = 0;
     int kept = 0;
-    int total = 0;          // the lines of the shard
+    int total = 0;  // the lines of the shard
     bool interrupted = false;
-    QStringList errors;     // refusals, then pictures that could not be written
+    QStringList errors;  // refusals, then pictures that could not be written
     QList<BatchEntry> entries;
 };
 

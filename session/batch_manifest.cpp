@@ -22,8 +22,7 @@ QByteArray csvField(const QString& text) {
 
 Problem manifestProblem(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != QLatin1String("csv") && suffix != QLatin1String("jsonl"))
-        return QStringLiteral("use .csv or .jsonl");
+    if (suffix != QLatin1String("csv") && suffix != QLatin1String("jsonl")) return QStringLiteral("use .csv or .jsonl");
     if (QFileInfo(path).isDir()) return QStringLiteral("is a folder");
     return {};
 }

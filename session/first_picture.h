@@ -5,18 +5,18 @@
 // batches, --describe, the web service, the tests and the benchmarks all
 // paint names this way.
 
-#include "session/picture_cycle.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"
+#include "session/picture_cycle.h"
 
 #include <QString>
 
 namespace painter {
 
 struct FirstPictureOptions {
-    int year = 2011;                 // the year the greeting wishes luck in
-    PictureFacts* facts = nullptr;   // when set, what the picture decided is recorded there
+    int year = 2011;                // the year the greeting wishes luck in
+    PictureFacts* facts = nullptr;  // when set, what the picture decided is recorded there
     // The field arithmetic ahead on a second thread: worth it for one picture,
     // not where other pictures already keep every core busy.
     bool fieldAhead = true;

@@ -1,8 +1,8 @@
 #include "session/name_pictures.h"
 
-#include "session/first_picture.h"
 #include "output/picture_file.h"
 #include "platform/surface_text.h"
+#include "session/first_picture.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,7 +1,7 @@
 // Pictures for a list of names, and what a name decides.
 #include "session/batch.h"
-#include "session/describe.h"
 #include "output/picture_file.h"
+#include "session/describe.h"
 #include "test_support.h"
 
 #include <QBuffer>
@@ -15,10 +15,12 @@ namespace {
 
 TEST(PictureFileNames, BlanksEmptyAndRepeatedNames) {
     PictureFileNames names;
-    const struct { const char* name; const char* file; } cases[] = {
-        {"ana novak", "ana-novak.bmp"}, {"", "prazno.bmp"},      {"ana novak", "ana-novak-2.bmp"},
-        {"  ana", "ana.bmp"},                 {"", "prazno-2.bmp"},     {"ana novak", "ana-novak-3.bmp"},
-        {"ana", "ana-2.bmp"}, {"   ", "prazno-3.bmp"}};
+    const struct {
+        const char* name;
+        const char* file;
+    } cases[] = {{"ana novak", "ana-novak.bmp"}, {"", "prazno.bmp"},     {"ana novak", "ana-novak-2.bmp"},
+                 {"  ana", "ana.bmp"},           {"", "prazno-2.bmp"},   {"ana novak", "ana-novak-3.bmp"},
+                 {"ana", "ana-2.bmp"},           {"   ", "prazno-3.bmp"}};
     for (auto c : cases) EXPECT_EQ(names.next(QString::fromLatin1(c.name), "bmp"), c.file) << c.name;
 }
 
@@ -37,9 +39,7 @@ TEST(NameList, LinesBlankLinesAndLineEnds) {
     EXPECT_EQ(lines[3].name, "last without end");
 }
 
-QByteArray firstPictureOf(const QString& name) {
-    return testing::sha256(FirstPicture(name).surface());
-}
+QByteArray firstPictureOf(const QString& name) { return testing::sha256(FirstPicture(name).surface()); }
 
 QByteArray fileHash(const QString& path) {
     const QImage image = QImage(path).convertToFormat(QImage::Format_RGBX8888);
@@ -50,8 +50,8 @@ QByteArray fileHash(const QString& path) {
 
 TEST(Batch, RejectedLinesInTheMiddleDoNotStopTheOthers) {
     QTemporaryDir dir;
-    const QList<NameLine> names = {{1, "ana kos"}, {2, "Ana"}, {3, "bor petek"}, {5, QString(101, 'a')},
-                                   {6, "ana kos"}};
+    const QList<NameLine> names = {
+        {1, "ana kos"}, {2, "Ana"}, {3, "bor petek"}, {5, QString(101, 'a')}, {6, "ana kos"}};
     BatchOptions options;
     options.outputDir = dir.path();
     options.extension = "png";

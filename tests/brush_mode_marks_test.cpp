@@ -2,9 +2,9 @@
 // straight with the surface's primitives from the modes' own rules: where the
 // mark sits (the pixel or the anchor), its radius, aspect, scale, walk step,
 // fill, and how many random numbers it draws in which order.
+#include "filling_surface.h"
 #include "platform/exact_math.h"
 #include "render/brush_modes.h"
-#include "filling_surface.h"
 
 #include <gtest/gtest.h>
 
@@ -68,8 +68,10 @@ void walk(FillingSurface& p, const Fixture& x, RandomGenerator& g, double w, dou
         const double sty = std::floor(rnd(g) * w - h);
         px = px + stx;
         py = py + sty;
-        if (!onlyBlack) p.pset(f(px), f(py), x.c);
-        else if (p.point(f(px), f(py)) == 0) p.circle(f(px), f(py), 1, x.c);
+        if (!onlyBlack)
+            p.pset(f(px), f(py), x.c);
+        else if (p.point(f(px), f(py)) == 0)
+            p.circle(f(px), f(py), 1, x.c);
     }
 }
 
@@ -84,58 +86,70 @@ void triangle(FillingSurface& p, const Fixture& x, double scale) {
 
 const ModeCase kModes[] = {
     {1, kLeftFill, 0, [](FillingSurface& p, const Fixture& x, RandomGenerator&) { p.pset(f(x.i), f(x.j), x.c); }},
-    {2, kLeftFill, 0, [](FillingSurface& p, const Fixture& x, RandomGenerator&) { p.circle(f(x.ax), f(x.ay), 1, x.c); }},
-    {3, kLeftFill, 0, [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
+    {2, kLeftFill, 0,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator&) { p.circle(f(x.ax), f(x.ay), 1, x.c); }},
+    {3, kLeftFill, 0,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
          p.line(f(x.i + x.ex1), f(x.j + x.ey1), f(x.i - x.ex2), f(x.j - x.ey2), x.c);
      }},
-    {4, 0, 0, [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
+    {4, 0, 0,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
          p.fillColor = 0;
          p.circle(f(x.ax), f(x.ay), f(x.rr), x.c);
      }},
-    {5, -1, 0, [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
+    {5, -1, 0,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
          p.fillColor = x.c;
          p.circle(f(x.ax), f(x.ay), f(x.rr), x.c);
      }},
-    {6, 0, 1, [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
+    {6, 0, 1,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
          p.fillColor = 0;
          const double asp = rnd(g) * 2 + 0.1;
          p.ellipse(f(x.ax), f(x.ay), f(2 * x.rr), f(asp), x.c);
      }},
-    {7, -1, 1, [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
+    {7, -1, 1,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
          p.fillColor = x.c;
          const double asp = rnd(g) * 5 + 0.01;
          p.ellipse(f(x.ax), f(x.ay), f(x.rr / 3), f(asp), x.c);
      }},
-    {8, -1, 1, [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
+    {8, -1, 1,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
          p.fillColor = x.c;
          const double asp = rnd(g) * 5 + 0.01;
          p.arc(f(x.ax), f(x.ay), f(5 * x.rr), 2, 2, f(asp), x.c);
      }},
     {9, kLeftFill, 40, [](FillingSurface& p, const Fixture& x, RandomGenerator& g) { walk(p, x, g, 5, 2, false); }},
-    {10, -1, 40, [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
+    {10, -1, 40,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
          p.fillColor = x.c;
          walk(p, x, g, 9, 4, true);
      }},
     {11, kLeftFill, 40, [](FillingSurface& p, const Fixture& x, RandomGenerator& g) { walk(p, x, g, 9, 4, true); }},
-    {12, kLeftFill, 0, [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
-         p.line(f(x.i), f(x.j), f(x.ax), f(x.ay), x.c);
-     }},
-    {13, kLeftFill, 0, [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
+    {12, kLeftFill, 0,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator&) { p.line(f(x.i), f(x.j), f(x.ax), f(x.ay), x.c); }},
+    {13, kLeftFill, 0,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
          p.line(f(x.ax), f(x.ay), f(x.ax + x.sr / 5), f(x.ay + x.cr / 5), x.c);
      }},
     {14, kLeftFill, 0, [](FillingSurface& p, const Fixture& x, RandomGenerator&) { triangle(p, x, 5); }},
-    {15, kLeftFill, 1, [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
+    {15, kLeftFill, 1,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
          const float scale = static_cast<float>(rnd(g) * 6 + 2);
          triangle(p, x, scale);
      }},
-    {16, kLeftFill, 0, [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
+    {16, kLeftFill, 0,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
          p.box(f(x.ax), f(x.ay), f(x.ax + 40), f(x.ay + 40), x.c);
      }},
-    {17, kLeftFill, 0, [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
+    {17, kLeftFill, 0,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator&) {
          const double scale = (xm::sin(x.blt / 50) + 1) * 30;
          p.box(f(x.ax), f(x.ay), f(x.ax + scale), f(x.ay + scale), x.c);
      }},
-    {18, kLeftFill, 20, [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
+    {18, kLeftFill, 20,
+     [](FillingSurface& p, const Fixture& x, RandomGenerator& g) {
          for (int ray = 1; ray <= 10; ++ray) {
              const float ox = static_cast<float>(rnd(g) * 100 - 50);
              const float oy = static_cast<float>(rnd(g) * 100 - 50);
@@ -156,13 +170,24 @@ TEST_P(BrushModeMarks, MarkIsTheFigureOfItsRules) {
     const ModeCase& c = GetParam();
     const Fixture x;
     PictureState s;
-    s.i = x.i; s.j = x.j; s.rr = x.rr; s.blt = x.blt;
+    s.i = x.i;
+    s.j = x.j;
+    s.rr = x.rr;
+    s.blt = x.blt;
     PixelMark m;
     m.colour = x.c;
-    m.sr = x.sr; m.sg = x.sg; m.sb = x.sb;
-    m.cr = x.cr; m.cg = x.cg; m.cb = x.cb;
-    m.sm = x.sm; m.cm = x.cm;
-    m.ex1 = x.ex1; m.ex2 = x.ex2; m.ey1 = x.ey1; m.ey2 = x.ey2;
+    m.sr = x.sr;
+    m.sg = x.sg;
+    m.sb = x.sb;
+    m.cr = x.cr;
+    m.cg = x.cg;
+    m.cb = x.cb;
+    m.sm = x.sm;
+    m.cm = x.cm;
+    m.ex1 = x.ex1;
+    m.ex2 = x.ex2;
+    m.ey1 = x.ey1;
+    m.ey2 = x.ey2;
 
     s.fillColor = kLeftFill;
     Surface painted = startingSurface();

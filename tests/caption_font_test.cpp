@@ -18,9 +18,9 @@ TEST(CaptionFont, BuiltInFontLoadsAndCarriesItsLicence) {
 }
 
 struct BadFont {
-    const char* how;       // how the failure is provoked
+    const char* how;  // how the failure is provoked
     QString file;
-    const char* message;   // what the reason says
+    const char* message;  // what the reason says
 };
 
 void PrintTo(const BadFont& c, std::ostream* os) { *os << c.how; }
@@ -34,14 +34,16 @@ TEST_P(UnusableFont, IsReportedWithTheFile) {
     EXPECT_TRUE(problem->contains(QLatin1String(GetParam().message))) << problem->toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, UnusableFont, ::testing::Values(
-    // a path where no file is
-    BadFont{"missing file", QStringLiteral("/nonexistent/DejaVuSans.ttf"), "is missing"},
-    // the licence text handed over as if it were a font
-    BadFont{"not a font", QLatin1String(kCaptionFontLicence), "cannot be loaded"},
-    // a good font of another family, from the same package
-    BadFont{"another family", QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf"),
-            "not DejaVu Sans"}));
+INSTANTIATE_TEST_SUITE_P(Files, UnusableFont,
+                         ::testing::Values(
+                             // a path where no file is
+                             BadFont{"missing file", QStringLiteral("/nonexistent/DejaVuSans.ttf"), "is missing"},
+                             // the licence text handed over as if it were a font
+                             BadFont{"not a font", QLatin1String(kCaptionFontLicence), "cannot be loaded"},
+                             // a good font of another family, from the same package
+                             BadFont{"another family",
+                                     QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf"),
+                                     "not DejaVu Sans"}));
 
 }  // namespace
 }  // namespace painter

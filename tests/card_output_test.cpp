@@ -14,9 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 namespace painter {
 namespace {
@@ -31,8 +31,8 @@ using testing::setImmutable;
 struct PageCase {
     const char* label;
     CardLayout layout;
-    QSizeF page;     // millimetres, as printed
-    int marks;       // cut marks
+    QSizeF page;  // millimetres, as printed
+    int marks;    // cut marks
 };
 
 void PrintTo(const PageCase& c, std::ostream* os) { *os << c.label; }
@@ -72,7 +72,8 @@ TEST_P(CardPage, CellsTileThePagePicturesFitTheMarginAndMarksStayClear) {
         const bool onCut = std::any_of(g.cells.begin(), g.cells.end(), [&](const QRectF& cell) {
             const bool vertical = mark.x1() == mark.x2(), horizontal = mark.y1() == mark.y2();
             return (vertical && (std::abs(mark.x1() - cell.right()) < 1e-9) && cell.right() < g.pageMm.width() - 1) ||
-                   (horizontal && (std::abs(mark.y1() - cell.bottom()) < 1e-9) && cell.bottom() < g.pageMm.height() - 1);
+                   (horizontal && (std::abs(mark.y1() - cell.bottom()) < 1e-9) &&
+                    cell.bottom() < g.pageMm.height() - 1);
         });
         EXPECT_TRUE(onCut) << mark.x1() << "," << mark.y1();
         EXPECT_TRUE(page.contains(mark.p1()) && page.contains(mark.p2()));
@@ -81,19 +82,18 @@ TEST_P(CardPage, CellsTileThePagePicturesFitTheMarginAndMarksStayClear) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, CardPage,
-    ::testing::Values(PageCase{"A6", {Paper::A6, 1}, {148, 105}, 0},
-                      PageCase{"A5", {Paper::A5, 1}, {210, 148}, 0},
-                      PageCase{"A4", {Paper::A4, 1}, {297, 210}, 0},
-                      PageCase{"Letter", {Paper::Letter, 1}, {279.4, 215.9}, 0},
-                      // Two: a portrait page cut across, a mark at each end of the cut.
-                      PageCase{"A4TwoCards", {Paper::A4, 2}, {210, 297}, 2},
-                      PageCase{"A5TwoCards", {Paper::A5, 2}, {148, 210}, 2},
-                      // Four: two cuts, two marks each, and a cross where they meet.
-                      PageCase{"A4FourCards", {Paper::A4, 4}, {297, 210}, 6},
-                      PageCase{"LetterFourCards", {Paper::Letter, 4}, {279.4, 215.9}, 6}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Layouts, CardPage,
+                         ::testing::Values(PageCase{"A6", {Paper::A6, 1}, {148, 105}, 0},
+                                           PageCase{"A5", {Paper::A5, 1}, {210, 148}, 0},
+                                           PageCase{"A4", {Paper::A4, 1}, {297, 210}, 0},
+                                           PageCase{"Letter", {Paper::Letter, 1}, {279.4, 215.9}, 0},
+                                           // Two: a portrait page cut across, a mark at each end of the cut.
+                                           PageCase{"A4TwoCards", {Paper::A4, 2}, {210, 297}, 2},
+                                           PageCase{"A5TwoCards", {Paper::A5, 2}, {148, 210}, 2},
+                                           // Four: two cuts, two marks each, and a cross where they meet.
+                                           PageCase{"A4FourCards", {Paper::A4, 4}, {297, 210}, 6},
+                                           PageCase{"LetterFourCards", {Paper::Letter, 4}, {279.4, 215.9}, 6}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 TEST(CardPage, DefaultIsA6LandscapeWithThePictureAsLargeAsTheMarginAllows) {
     const PageGeometry g = pageGeometry(CardLayout{});
@@ -271,11 +271,16 @@ const Writer kWriters[] = {
          const QImage p = testPicture();
          return writeCardPdfFile(path, {"t", {}, 1, [&](int) { return p; }}, e);
      }},
-    {"enlarged png", "big.png", [](const QString& path, QString* e) { return writeImageFile(upscaleImage(testPicture(), 4), path, e); }},
+    {"enlarged png", "big.png",
+     [](const QString& path, QString* e) { return writeImageFile(upscaleImage(testPicture(), 4), path, e); }},
     {"sheet png", "sheet.png",
-     [](const QString& path, QString* e) { return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t", e); }},
+     [](const QString& path, QString* e) {
+         return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t", e);
+     }},
     {"sheet pdf", "sheet.pdf",
-     [](const QString& path, QString* e) { return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t", e); }},
+     [](const QString& path, QString* e) {
+         return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t", e);
+     }},
 };
 
 enum class Provoke { MissingFolder, ReadOnlyFolder, FullDisk };
@@ -336,7 +341,8 @@ TEST_P(FailedOutput, IsReportedAndLeavesNothingPartial) {
 std::vector<FailCase> failCases() {
     std::vector<FailCase> cases;
     for (const Writer& w : kWriters)
-        for (Provoke how : {Provoke::MissingFolder, Provoke::ReadOnlyFolder, Provoke::FullDisk}) cases.push_back({w, how});
+        for (Provoke how : {Provoke::MissingFolder, Provoke::ReadOnlyFolder, Provoke::FullDisk})
+            cases.push_back({w, how});
     return cases;
 }
 

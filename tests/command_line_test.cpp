@@ -9,12 +9,12 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "program_run.h"
 #include "pdf_tools.h"
+#include "program_run.h"
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
@@ -39,8 +39,7 @@ void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.label; }
 
 class CommandLineParse : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(CommandLineParse, TellsWhatTheArgumentsAskFor)
-{
+TEST_P(CommandLineParse, TellsWhatTheArgumentsAskFor) {
     const ParseCase& c = GetParam();
     CommandLine commandLine;
     const CommandLineRequest request = commandLine.parse(QStringList{"painter"} + c.arguments);
@@ -60,82 +59,212 @@ INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineParse,
     ::testing::Values(
         ParseCase{.label = "Nothing", .kind = Kind::Window},
-        ParseCase{.label = "Folder", .arguments = {"--folder", "/tmp/pics"}, .kind = Kind::Window, .folder = "/tmp/pics"},
+        ParseCase{
+            .label = "Folder", .arguments = {"--folder", "/tmp/pics"}, .kind = Kind::Window, .folder = "/tmp/pics"},
         // Qt's own options belong to the window and are no errors.
-        ParseCase{.label = "QtOptions", .arguments = {"-platform", "xcb", "-style", "fusion", "-reverse"}, .kind = Kind::Window},
-        ParseCase{.label = "Single", .arguments = {"--name", "ana novak", "--output", "a.png"}, .kind = Kind::Single, .name = "ana novak", .output = "a.png"},
-        ParseCase{.label = "SingleEmptyName", .arguments = {"--output=a.bmp", "--name="}, .kind = Kind::Single, .name = "", .output = "a.bmp"},
-        ParseCase{.label = "SingleIntoFolder", .arguments = {"--name", "ana", "--folder", "f"}, .kind = Kind::Single, .name = "ana", .folder = "f"},
+        ParseCase{.label = "QtOptions",
+                  .arguments = {"-platform", "xcb", "-style", "fusion", "-reverse"},
+                  .kind = Kind::Window},
+        ParseCase{.label = "Single",
+                  .arguments = {"--name", "ana novak", "--output", "a.png"},
+                  .kind = Kind::Single,
+                  .name = "ana novak",
+                  .output = "a.png"},
+        ParseCase{.label = "SingleEmptyName",
+                  .arguments = {"--output=a.bmp", "--name="},
+                  .kind = Kind::Single,
+                  .name = "",
+                  .output = "a.bmp"},
+        ParseCase{.label = "SingleIntoFolder",
+                  .arguments = {"--name", "ana", "--folder", "f"},
+                  .kind = Kind::Single,
+                  .name = "ana",
+                  .folder = "f"},
         // The name is checked when the picture is painted, with its reason.
-        ParseCase{.label = "SingleRejectableName", .arguments = {"--name", "Ana", "--output", "a.png"}, .kind = Kind::Single, .name = "Ana", .output = "a.png"},
+        ParseCase{.label = "SingleRejectableName",
+                  .arguments = {"--name", "Ana", "--output", "a.png"},
+                  .kind = Kind::Single,
+                  .name = "Ana",
+                  .output = "a.png"},
         ParseCase{.label = "Help", .arguments = {"--help"}, .kind = Kind::Help},
         ParseCase{.label = "HelpShort", .arguments = {"-h", "--name", "x"}, .kind = Kind::Help},
         ParseCase{.label = "Version", .arguments = {"--version"}, .kind = Kind::Version},
         ParseCase{.label = "HelpAll", .arguments = {"--help-all"}, .kind = Kind::HelpAll},
-        ParseCase{.label = "Check", .arguments = {"--names", "l", "--check", "--shard", "1/3", "-q"}, .kind = Kind::Check},
-        ParseCase{.label = "BatchOptions", .arguments = {"--names", "l", "--output-dir", "o", "--skip-existing", "--manifest", "m.jsonl", "--year", "2030"}, .kind = Kind::Batch},
-        ParseCase{.label = "StandardOutput", .arguments = {"--name", "ana", "-o", "-", "--format", "bmp"}, .kind = Kind::Single, .name = "ana", .output = "-"},
-        ParseCase{.label = "OutputDirWithName", .arguments = {"--name", "ana", "--output-dir", "o"}, .kind = Kind::Invalid, .errorPart = "--output-dir does nothing with --name"},
+        ParseCase{
+            .label = "Check", .arguments = {"--names", "l", "--check", "--shard", "1/3", "-q"}, .kind = Kind::Check},
+        ParseCase{.label = "BatchOptions",
+                  .arguments = {"--names", "l", "--output-dir", "o", "--skip-existing", "--manifest", "m.jsonl",
+                                "--year", "2030"},
+                  .kind = Kind::Batch},
+        ParseCase{.label = "StandardOutput",
+                  .arguments = {"--name", "ana", "-o", "-", "--format", "bmp"},
+                  .kind = Kind::Single,
+                  .name = "ana",
+                  .output = "-"},
+        ParseCase{.label = "OutputDirWithName",
+                  .arguments = {"--name", "ana", "--output-dir", "o"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--output-dir does nothing with --name"},
         // Without --output the picture goes where the window's save puts it.
         ParseCase{.label = "NameWithoutOutput", .arguments = {"--name", "ana"}, .kind = Kind::Single, .name = "ana"},
-        ParseCase{.label = "Describe", .arguments = {"--name", "ana", "--describe"}, .kind = Kind::Describe, .name = "ana"},
-        ParseCase{.label = "Batch", .arguments = {"--names", "list.txt", "--output-dir", "out", "--format", "PNG", "--jobs", "3"}, .kind = Kind::Batch},
+        ParseCase{
+            .label = "Describe", .arguments = {"--name", "ana", "--describe"}, .kind = Kind::Describe, .name = "ana"},
+        ParseCase{.label = "Batch",
+                  .arguments = {"--names", "list.txt", "--output-dir", "out", "--format", "PNG", "--jobs", "3"},
+                  .kind = Kind::Batch},
         ParseCase{.label = "BatchFromStdin", .arguments = {"--names", "-", "--output-dir", "out"}, .kind = Kind::Batch},
-        ParseCase{.label = "DescribeWithoutName", .arguments = {"--describe"}, .kind = Kind::Invalid, .errorPart = "--name"},
-        ParseCase{.label = "DescribeWithOutput", .arguments = {"--name", "a", "--describe", "--output", "a.png"}, .kind = Kind::Invalid, .errorPart = "--output"},
-        ParseCase{.label = "NamesWithoutDir", .arguments = {"--names", "list.txt"}, .kind = Kind::Invalid, .errorPart = "--output-dir"},
-        ParseCase{.label = "DirWithoutNames", .arguments = {"--output-dir", "out"}, .kind = Kind::Invalid, .errorPart = "--names"},
-        ParseCase{.label = "NameAndNames", .arguments = {"--name", "a", "--names", "l", "--output-dir", "o"}, .kind = Kind::Invalid, .errorPart = "exclude"},
-        ParseCase{.label = "BadFormat", .arguments = {"--names", "l", "--output-dir", "o", "--format", "gif"}, .kind = Kind::Invalid, .errorPart = "gif"},
-        ParseCase{.label = "BadJobs", .arguments = {"--names", "l", "--output-dir", "o", "--jobs", "0"}, .kind = Kind::Invalid, .errorPart = "--jobs"},
-        ParseCase{.label = "JobsWithoutNames", .arguments = {"--jobs", "2"}, .kind = Kind::Invalid, .errorPart = "--names"},
-        ParseCase{.label = "OutputWithoutName", .arguments = {"--output", "a.png"}, .kind = Kind::Invalid, .errorPart = "--name"},
-        ParseCase{.label = "EmptyOutput", .arguments = {"--name", "ana", "--output", ""}, .kind = Kind::Invalid, .errorPart = "--output"},
-        ParseCase{.label = "EmptyFolder", .arguments = {"--folder", ""}, .kind = Kind::Invalid, .errorPart = "--folder"},
+        ParseCase{
+            .label = "DescribeWithoutName", .arguments = {"--describe"}, .kind = Kind::Invalid, .errorPart = "--name"},
+        ParseCase{.label = "DescribeWithOutput",
+                  .arguments = {"--name", "a", "--describe", "--output", "a.png"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--output"},
+        ParseCase{.label = "NamesWithoutDir",
+                  .arguments = {"--names", "list.txt"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--output-dir"},
+        ParseCase{.label = "DirWithoutNames",
+                  .arguments = {"--output-dir", "out"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--names"},
+        ParseCase{.label = "NameAndNames",
+                  .arguments = {"--name", "a", "--names", "l", "--output-dir", "o"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "exclude"},
+        ParseCase{.label = "BadFormat",
+                  .arguments = {"--names", "l", "--output-dir", "o", "--format", "gif"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "gif"},
+        ParseCase{.label = "BadJobs",
+                  .arguments = {"--names", "l", "--output-dir", "o", "--jobs", "0"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--jobs"},
+        ParseCase{
+            .label = "JobsWithoutNames", .arguments = {"--jobs", "2"}, .kind = Kind::Invalid, .errorPart = "--names"},
+        ParseCase{.label = "OutputWithoutName",
+                  .arguments = {"--output", "a.png"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--name"},
+        ParseCase{.label = "EmptyOutput",
+                  .arguments = {"--name", "ana", "--output", ""},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--output"},
+        ParseCase{
+            .label = "EmptyFolder", .arguments = {"--folder", ""}, .kind = Kind::Invalid, .errorPart = "--folder"},
         ParseCase{.label = "MissingValue", .arguments = {"--name"}, .kind = Kind::Invalid, .errorPart = "name"},
-        ParseCase{.label = "UnknownOption", .arguments = {"--colour", "red"}, .kind = Kind::Invalid, .errorPart = "colour"},
+        ParseCase{
+            .label = "UnknownOption", .arguments = {"--colour", "red"}, .kind = Kind::Invalid, .errorPart = "colour"},
         ParseCase{.label = "StrayArgument", .arguments = {"ana"}, .kind = Kind::Invalid, .errorPart = "'ana'"},
-        ParseCase{.label = "Serve", .arguments = {"--serve", "8080", "--jobs", "3", "--queue", "9", "--quiet"}, .kind = Kind::Serve},
-        ParseCase{.label = "ServeWithName", .arguments = {"--serve", "8080", "--name", "ana"}, .kind = Kind::Invalid, .errorPart = "--serve"},
-        ParseCase{.label = "ServeBadPort", .arguments = {"--serve", "70000"}, .kind = Kind::Invalid, .errorPart = "0 to 65535"},
-        ParseCase{.label = "ServeNoHost", .arguments = {"--serve", ":8080"}, .kind = Kind::Invalid, .errorPart = "host"},
-        ParseCase{.label = "ServeBadJobs", .arguments = {"--serve", "8080", "--jobs", "0"}, .kind = Kind::Invalid, .errorPart = "--jobs"},
-        ParseCase{.label = "ServeBadQueue", .arguments = {"--serve", "8080", "--queue", "x"}, .kind = Kind::Invalid, .errorPart = "--queue"},
+        ParseCase{.label = "Serve",
+                  .arguments = {"--serve", "8080", "--jobs", "3", "--queue", "9", "--quiet"},
+                  .kind = Kind::Serve},
+        ParseCase{.label = "ServeWithName",
+                  .arguments = {"--serve", "8080", "--name", "ana"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--serve"},
+        ParseCase{.label = "ServeBadPort",
+                  .arguments = {"--serve", "70000"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "0 to 65535"},
+        ParseCase{
+            .label = "ServeNoHost", .arguments = {"--serve", ":8080"}, .kind = Kind::Invalid, .errorPart = "host"},
+        ParseCase{.label = "ServeBadJobs",
+                  .arguments = {"--serve", "8080", "--jobs", "0"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--jobs"},
+        ParseCase{.label = "ServeBadQueue",
+                  .arguments = {"--serve", "8080", "--queue", "x"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--queue"},
         ParseCase{.label = "QuietAlone", .arguments = {"--quiet"}, .kind = Kind::Invalid, .errorPart = "--serve"},
         // Printable outputs.
-        ParseCase{.label = "CardPdf", .arguments = {"--name", "ana", "--output", "a.pdf", "--page", "A5", "--cards-per-page", "2"}, .kind = Kind::Single, .name = "ana", .output = "a.pdf"},
-        ParseCase{.label = "ListIntoOnePdf", .arguments = {"--names", "l", "--output", "all.pdf"}, .kind = Kind::Batch, .output = "all.pdf"},
+        ParseCase{.label = "CardPdf",
+                  .arguments = {"--name", "ana", "--output", "a.pdf", "--page", "A5", "--cards-per-page", "2"},
+                  .kind = Kind::Single,
+                  .name = "ana",
+                  .output = "a.pdf"},
+        ParseCase{.label = "ListIntoOnePdf",
+                  .arguments = {"--names", "l", "--output", "all.pdf"},
+                  .kind = Kind::Batch,
+                  .output = "all.pdf"},
         ParseCase{.label = "SheetOnly", .arguments = {"--names", "l", "--sheet", "s.png"}, .kind = Kind::Batch},
-        ParseCase{.label = "PdfPerName", .arguments = {"--names", "l", "--output-dir", "o", "--format", "pdf", "--page", "letter"}, .kind = Kind::Batch},
-        ParseCase{.label = "Scaled", .arguments = {"--name", "ana", "--output", "a.png", "--scale", "8"}, .kind = Kind::Single, .name = "ana", .output = "a.png"},
-        ParseCase{.label = "ScaledBatch", .arguments = {"--names", "l", "--output-dir", "o", "--scale", "2"}, .kind = Kind::Batch},
-        ParseCase{.label = "ListIntoPng", .arguments = {"--names", "l", "--output", "all.png"}, .kind = Kind::Invalid, .errorPart = ".pdf"},
-        ParseCase{.label = "OutputAndDir", .arguments = {"--names", "l", "--output", "a.pdf", "--output-dir", "o"}, .kind = Kind::Invalid, .errorPart = "exclude"},
-        ParseCase{.label = "PageWithoutPdf", .arguments = {"--name", "ana", "--output", "a.png", "--page", "a4"}, .kind = Kind::Invalid, .errorPart = "--page"},
-        ParseCase{.label = "UnknownPage", .arguments = {"--name", "ana", "--output", "a.pdf", "--page", "a3"}, .kind = Kind::Invalid, .errorPart = "'a3'"},
-        ParseCase{.label = "ThreeCardsPerPage", .arguments = {"--name", "ana", "--output", "a.pdf", "--cards-per-page", "3"}, .kind = Kind::Invalid, .errorPart = "1, 2 or 4"},
-        ParseCase{.label = "SheetWithoutNames", .arguments = {"--name", "ana", "--sheet", "s.png"}, .kind = Kind::Invalid, .errorPart = "--names"},
-        ParseCase{.label = "SheetAsGif", .arguments = {"--names", "l", "--sheet", "s.gif"}, .kind = Kind::Invalid, .errorPart = "s.gif"},
-        ParseCase{.label = "ScaleNine", .arguments = {"--name", "ana", "--output", "a.png", "--scale", "9"}, .kind = Kind::Invalid, .errorPart = "1 to 8"},
-        ParseCase{.label = "ScaleHalf", .arguments = {"--name", "ana", "--output", "a.png", "--scale", "1.5"}, .kind = Kind::Invalid, .errorPart = "1 to 8"},
-        ParseCase{.label = "ScalePdf", .arguments = {"--name", "ana", "--output", "a.pdf", "--scale", "2"}, .kind = Kind::Invalid, .errorPart = "--scale"},
-        ParseCase{.label = "ScaleIntoSaveFolder", .arguments = {"--name", "ana", "--scale", "2"}, .kind = Kind::Invalid, .errorPart = "--scale"}),
+        ParseCase{.label = "PdfPerName",
+                  .arguments = {"--names", "l", "--output-dir", "o", "--format", "pdf", "--page", "letter"},
+                  .kind = Kind::Batch},
+        ParseCase{.label = "Scaled",
+                  .arguments = {"--name", "ana", "--output", "a.png", "--scale", "8"},
+                  .kind = Kind::Single,
+                  .name = "ana",
+                  .output = "a.png"},
+        ParseCase{.label = "ScaledBatch",
+                  .arguments = {"--names", "l", "--output-dir", "o", "--scale", "2"},
+                  .kind = Kind::Batch},
+        ParseCase{.label = "ListIntoPng",
+                  .arguments = {"--names", "l", "--output", "all.png"},
+                  .kind = Kind::Invalid,
+                  .errorPart = ".pdf"},
+        ParseCase{.label = "OutputAndDir",
+                  .arguments = {"--names", "l", "--output", "a.pdf", "--output-dir", "o"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "exclude"},
+        ParseCase{.label = "PageWithoutPdf",
+                  .arguments = {"--name", "ana", "--output", "a.png", "--page", "a4"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--page"},
+        ParseCase{.label = "UnknownPage",
+                  .arguments = {"--name", "ana", "--output", "a.pdf", "--page", "a3"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "'a3'"},
+        ParseCase{.label = "ThreeCardsPerPage",
+                  .arguments = {"--name", "ana", "--output", "a.pdf", "--cards-per-page", "3"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "1, 2 or 4"},
+        ParseCase{.label = "SheetWithoutNames",
+                  .arguments = {"--name", "ana", "--sheet", "s.png"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--names"},
+        ParseCase{.label = "SheetAsGif",
+                  .arguments = {"--names", "l", "--sheet", "s.gif"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "s.gif"},
+        ParseCase{.label = "ScaleNine",
+                  .arguments = {"--name", "ana", "--output", "a.png", "--scale", "9"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "1 to 8"},
+        ParseCase{.label = "ScaleHalf",
+                  .arguments = {"--name", "ana", "--output", "a.png", "--scale", "1.5"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "1 to 8"},
+        ParseCase{.label = "ScalePdf",
+                  .arguments = {"--name", "ana", "--output", "a.pdf", "--scale", "2"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--scale"},
+        ParseCase{.label = "ScaleIntoSaveFolder",
+                  .arguments = {"--name", "ana", "--scale", "2"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "--scale"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // ---------------------------------------------------------------- the program
 
-TEST(ServeAddress, HostAndPortOfTheArgument)
-{
+TEST(ServeAddress, HostAndPortOfTheArgument) {
     struct Case {
         const char* text;
         const char* host;  // nullptr: refused
         int port;
     };
     const Case cases[] = {
-        {"8080", "127.0.0.1", 8080}, {"0", "127.0.0.1", 0},        {"0.0.0.0:80", "0.0.0.0", 80},
-        {"[::1]:8080", "::1", 8080}, {"localhost:1", "localhost", 1}, {"::1:8080", nullptr, 0},
-        {"[::1]8080", nullptr, 0},   {"ana", nullptr, 0},           {"+80", nullptr, 0},
-        {"-1", nullptr, 0},          {"", nullptr, 0},
+        {"8080", "127.0.0.1", 8080},
+        {"0", "127.0.0.1", 0},
+        {"0.0.0.0:80", "0.0.0.0", 80},
+        {"[::1]:8080", "::1", 8080},
+        {"localhost:1", "localhost", 1},
+        {"::1:8080", nullptr, 0},
+        {"[::1]8080", nullptr, 0},
+        {"ana", nullptr, 0},
+        {"+80", nullptr, 0},
+        {"-1", nullptr, 0},
+        {"", nullptr, 0},
     };
     CommandLine commandLine;
     for (const Case& c : cases) {
@@ -150,8 +279,7 @@ TEST(ServeAddress, HostAndPortOfTheArgument)
     }
 }
 
-TEST(PainterProgram, PaintsOneNameIntoTheFileWithoutADisplay)
-{
+TEST(PainterProgram, PaintsOneNameIntoTheFileWithoutADisplay) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString file = dir.filePath("ana.png");
@@ -176,8 +304,7 @@ void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.label; }
 
 class PainterProgramRefuses : public ::testing::TestWithParam<RefusalCase> {};
 
-TEST_P(PainterProgramRefuses, ARejectedNameWithItsReasonAndWritesNothing)
-{
+TEST_P(PainterProgramRefuses, ARejectedNameWithItsReasonAndWritesNothing) {
     const RefusalCase& c = GetParam();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -196,8 +323,7 @@ INSTANTIATE_TEST_SUITE_P(Names, PainterProgramRefuses,
                          [](const auto& info) { return std::string(info.param.label); });
 
 // Provoked by an output path inside a folder that does not exist.
-TEST(PainterProgram, AFileThatCannotBeWrittenIsAFailure)
-{
+TEST(PainterProgram, AFileThatCannotBeWrittenIsAFailure) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString file = dir.filePath("missing/ana.png");
@@ -206,8 +332,7 @@ TEST(PainterProgram, AFileThatCannotBeWrittenIsAFailure)
     EXPECT_TRUE(run.err.contains(file)) << run.err.toStdString();
 }
 
-TEST(PainterProgram, HelpAndVersionNeedNoDisplay)
-{
+TEST(PainterProgram, HelpAndVersionNeedNoDisplay) {
     const ProgramRun help = runPainterProgram({"--help"});
     EXPECT_EQ(help.exitCode, kExitOk);
     EXPECT_TRUE(help.out.contains("--name <name>"));
@@ -226,8 +351,7 @@ TEST(PainterProgram, HelpAndVersionNeedNoDisplay)
 namespace painter {
 namespace {
 
-TEST(PainterProgram, NameWithoutOutputIsSavedLikeTheWindowSavesIt)
-{
+TEST(PainterProgram, NameWithoutOutputIsSavedLikeTheWindowSavesIt) {
     QTemporaryDir dir;
     const ProgramRun run = runPainterProgram({"--name", "ana", "--folder", dir.filePath("pics")});
     ASSERT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
@@ -237,8 +361,7 @@ TEST(PainterProgram, NameWithoutOutputIsSavedLikeTheWindowSavesIt)
     EXPECT_EQ(run.out.trimmed(), QDir::toNativeSeparators(dir.filePath("pics/" + files[0])));
 }
 
-TEST(PainterProgram, BatchPaintsTheGoodLinesAndReportsTheOthers)
-{
+TEST(PainterProgram, BatchPaintsTheGoodLinesAndReportsTheOthers) {
     QTemporaryDir dir;
     QFile list(dir.filePath("names.txt"));
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
@@ -253,14 +376,13 @@ TEST(PainterProgram, BatchPaintsTheGoodLinesAndReportsTheOthers)
     EXPECT_TRUE(run.err.contains("painted 3 of 5 names")) << run.err.toStdString();
     // Not a terminal: plain progress lines, one a picture.
     EXPECT_EQ(run.err.count(QRegularExpression("^\\[\\d/3\\] ", QRegularExpression::MultilineOption)), 3);
-    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files),
-              (QStringList{"ana-2.png", "ana.png", "bor.png"}));
+    EXPECT_EQ(QDir(dir.filePath("out")).entryList(QDir::Files), (QStringList{"ana-2.png", "ana.png", "bor.png"}));
 }
 
-TEST(PainterProgram, BatchReadsStandardInput)
-{
+TEST(PainterProgram, BatchReadsStandardInput) {
     QTemporaryDir dir;
-    const ProgramRun run = runPainterProgram({"--names", "-", "--output-dir", dir.path(), "--jobs", "1"}, "eva\r\n\r\n");
+    const ProgramRun run =
+        runPainterProgram({"--names", "-", "--output-dir", dir.path(), "--jobs", "1"}, "eva\r\n\r\n");
     EXPECT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"eva.png"});
 }
@@ -268,8 +390,7 @@ TEST(PainterProgram, BatchReadsStandardInput)
 // Provoked with /proc, which takes no new files even from root, and with a
 // folder that cannot be made because a plain file stands in its way: both are
 // found before anything is painted.
-TEST(PainterProgram, BatchOutputFolderProblemsStopItBeforePainting)
-{
+TEST(PainterProgram, BatchOutputFolderProblemsStopItBeforePainting) {
     QTemporaryDir dir;
     QFile plain(dir.filePath("plain"));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
@@ -282,14 +403,13 @@ TEST(PainterProgram, BatchOutputFolderProblemsStopItBeforePainting)
     }
 }
 
-TEST(PainterProgram, DescribePrintsWhatTheNameDecides)
-{
+TEST(PainterProgram, DescribePrintsWhatTheNameDecides) {
     const ProgramRun run = runPainterProgram({"--name", "ana novak", "--describe"});
     ASSERT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
     const QJsonObject d = QJsonDocument::fromJson(run.out.toUtf8()).object();
     EXPECT_EQ(d["seed"].toInt(), 4405285);
-    for (const char* key : {"tip1", "tip2", "tip3", "pozic0", "fi0", "r0", "fak1", "fak2", "fak3", "nac", "rr",
-                            "draws", "triangle"})
+    for (const char* key :
+         {"tip1", "tip2", "tip3", "pozic0", "fi0", "r0", "fak1", "fak2", "fak3", "nac", "rr", "draws", "triangle"})
         EXPECT_TRUE(d.contains(QLatin1String(key))) << key;
     EXPECT_EQ(runPainterProgram({"--name", "Ana", "--describe"}).exitCode, kExitUsage);
 }
@@ -302,8 +422,7 @@ namespace {
 
 // A desktop that asks for X11 (QT_QPA_PLATFORM=xcb) must not matter without a
 // window: the X11 plugin reads --name as its own option and no display exists.
-TEST(PainterProgram, WindowPlatformOfTheDesktopDoesNotReachHeadlessRuns)
-{
+TEST(PainterProgram, WindowPlatformOfTheDesktopDoesNotReachHeadlessRuns) {
     QTemporaryDir dir;
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -327,8 +446,7 @@ using testing::pdfInfo;
 
 // The card of a name holds exactly the pixels of that name's bitmap; an
 // enlarged picture is the same picture in blocks.
-TEST(PainterProgram, CardPdfAndEnlargedPictureHoldTheBitmapsPixels)
-{
+TEST(PainterProgram, CardPdfAndEnlargedPictureHoldTheBitmapsPixels) {
     QTemporaryDir dir;
     const QString bmp = dir.filePath("ana.bmp"), pdf = dir.filePath("ana.pdf"), big = dir.filePath("big.png");
     for (const QStringList& args : {QStringList{"--output", bmp}, QStringList{"--output", pdf, "--page", "a5"},
@@ -347,20 +465,20 @@ TEST(PainterProgram, CardPdfAndEnlargedPictureHoldTheBitmapsPixels)
     EXPECT_EQ(enlarged.pixel(2799, 2099), picture.pixel(699, 524));
 }
 
-TEST(PainterProgram, AListIntoOnePdfInOrderWithASheet)
-{
+TEST(PainterProgram, AListIntoOnePdfInOrderWithASheet) {
     QTemporaryDir dir;
     const QString pdf = dir.filePath("razred.pdf"), sheet = dir.filePath("razred.png");
-    const ProgramRun run = runPainterProgram(
-        {"--names", "-", "--output", pdf, "--page", "a4", "--cards-per-page", "4", "--sheet", sheet},
-        "eva\nAna\nbor\ncene\nana\nana\n");
+    const ProgramRun run =
+        runPainterProgram({"--names", "-", "--output", pdf, "--page", "a4", "--cards-per-page", "4", "--sheet", sheet},
+                          "eva\nAna\nbor\ncene\nana\nana\n");
     EXPECT_EQ(run.exitCode, kExitFailure) << "line 2 is refused";
     EXPECT_TRUE(run.err.contains("line 2: only blanks and a\u2013z")) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("painted 5 of 6 names")) << run.err.toStdString();
 
     const QList<QImage> images = pdfImages(pdf);
     ASSERT_EQ(images.size(), 5) << "a name that comes again is a card again";
-    for (const auto& [k, name] : std::initializer_list<std::pair<int, const char*>>{{0, "eva"}, {1, "bor"}, {2, "cene"}, {3, "ana"}}) {
+    for (const auto& [k, name] :
+         std::initializer_list<std::pair<int, const char*>>{{0, "eva"}, {1, "bor"}, {2, "cene"}, {3, "ana"}}) {
         const QString one = dir.filePath(QStringLiteral("%1.bmp").arg(k));
         ASSERT_EQ(runPainterProgram({"--name", name, "--output", one}).exitCode, kExitOk);
         EXPECT_EQ(images[k], QImage(one).convertToFormat(QImage::Format_RGB888)) << name;
@@ -372,10 +490,10 @@ TEST(PainterProgram, AListIntoOnePdfInOrderWithASheet)
     EXPECT_EQ(QImage(sheet).size(), QSize(3 * 160, 2 * 143));
 }
 
-TEST(PainterProgram, APdfPerNameIntoTheFolder)
-{
+TEST(PainterProgram, APdfPerNameIntoTheFolder) {
     QTemporaryDir dir;
-    const ProgramRun run = runPainterProgram({"--names", "-", "--output-dir", dir.path(), "--format", "pdf"}, "eva\nana novak\n");
+    const ProgramRun run =
+        runPainterProgram({"--names", "-", "--output-dir", dir.path(), "--format", "pdf"}, "eva\nana novak\n");
     ASSERT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"ana-novak.pdf", "eva.pdf"}));
     EXPECT_EQ(pdfImages(dir.filePath("eva.pdf")).size(), 1);
@@ -383,8 +501,7 @@ TEST(PainterProgram, APdfPerNameIntoTheFolder)
 
 // Provoked with outputs in a folder that does not exist: found before any
 // picture is painted, and no file is made.
-TEST(PainterProgram, PrintableOutputsIntoAMissingFolderFailBeforePainting)
-{
+TEST(PainterProgram, PrintableOutputsIntoAMissingFolderFailBeforePainting) {
     QTemporaryDir dir;
     const QString missing = dir.filePath("missing");
     for (const QStringList& args : {QStringList{"--name", "ana", "--output", missing + "/a.pdf"},
@@ -401,11 +518,10 @@ TEST(PainterProgram, PrintableOutputsIntoAMissingFolderFailBeforePainting)
 
 // Provoked with a list whose only name is refused: no empty document, no
 // empty sheet.
-TEST(PainterProgram, AListWithoutAPaintableNameWritesNoDocument)
-{
+TEST(PainterProgram, AListWithoutAPaintableNameWritesNoDocument) {
     QTemporaryDir dir;
-    const ProgramRun run =
-        runPainterProgram({"--names", "-", "--output", dir.filePath("a.pdf"), "--sheet", dir.filePath("s.png")}, "Ana\n\n");
+    const ProgramRun run = runPainterProgram(
+        {"--names", "-", "--output", dir.filePath("a.pdf"), "--sheet", dir.filePath("s.png")}, "Ana\n\n");
     EXPECT_EQ(run.exitCode, kExitFailure);
     EXPECT_TRUE(run.err.contains("line 1: only blanks")) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("nothing written")) << run.err.toStdString();

@@ -20,7 +20,7 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kMin = std::numeric_limits<double>::min();         // smallest normal
+constexpr double kMin = std::numeric_limits<double>::min();  // smallest normal
 constexpr double kDenorm = std::numeric_limits<double>::denorm_min();
 constexpr double kMax = std::numeric_limits<double>::max();
 constexpr double kPiOver2 = 1.5707963267948966;  // pi/2 rounded
@@ -75,7 +75,8 @@ std::string hex(double v) {
 
 // Same value and same sign of zero (or both NaN).
 ::testing::AssertionResult same_bits(double actual, double expected) {
-    if (std::isnan(expected) ? std::isnan(actual) : std::bit_cast<std::uint64_t>(actual) == std::bit_cast<std::uint64_t>(expected)) {
+    if (std::isnan(expected) ? std::isnan(actual)
+                             : std::bit_cast<std::uint64_t>(actual) == std::bit_cast<std::uint64_t>(expected)) {
         return ::testing::AssertionSuccess();
     }
     return ::testing::AssertionFailure() << "got " << hex(actual) << ", expected " << hex(expected);
@@ -106,19 +107,40 @@ double call(const std::string& f, double x) {
 TEST(ExactMathSpecialValues, UnaryFunctions) {
     const UnaryCase cases[] = {
         // Signed zeros pass through the odd functions; cos(+-0) = 1.
-        {"sin", 0.0, 0.0}, {"sin", -0.0, -0.0}, {"tan", 0.0, 0.0}, {"tan", -0.0, -0.0},
-        {"atan", 0.0, 0.0}, {"atan", -0.0, -0.0}, {"cos", 0.0, 1.0}, {"cos", -0.0, 1.0},
+        {"sin", 0.0, 0.0},
+        {"sin", -0.0, -0.0},
+        {"tan", 0.0, 0.0},
+        {"tan", -0.0, -0.0},
+        {"atan", 0.0, 0.0},
+        {"atan", -0.0, -0.0},
+        {"cos", 0.0, 1.0},
+        {"cos", -0.0, 1.0},
         // Infinities and NaN.
-        {"sin", kInf, kNaN}, {"sin", -kInf, kNaN}, {"sin", kNaN, kNaN},
-        {"cos", kInf, kNaN}, {"cos", -kInf, kNaN}, {"cos", kNaN, kNaN},
-        {"tan", kInf, kNaN}, {"tan", -kInf, kNaN}, {"tan", kNaN, kNaN},
-        {"atan", kInf, kPiOver2}, {"atan", -kInf, -kPiOver2}, {"atan", kNaN, kNaN},
-        {"atan", kMax, kPiOver2}, {"atan", -kMax, -kPiOver2}, {"atan", 0x1p66, kPiOver2},
+        {"sin", kInf, kNaN},
+        {"sin", -kInf, kNaN},
+        {"sin", kNaN, kNaN},
+        {"cos", kInf, kNaN},
+        {"cos", -kInf, kNaN},
+        {"cos", kNaN, kNaN},
+        {"tan", kInf, kNaN},
+        {"tan", -kInf, kNaN},
+        {"tan", kNaN, kNaN},
+        {"atan", kInf, kPiOver2},
+        {"atan", -kInf, -kPiOver2},
+        {"atan", kNaN, kNaN},
+        {"atan", kMax, kPiOver2},
+        {"atan", -kMax, -kPiOver2},
+        {"atan", 0x1p66, kPiOver2},
         // Tiny arguments: sin x = tan x = atan x = x, cos x = 1, down to subnormals.
-        {"sin", kDenorm, kDenorm}, {"sin", -kMin, -kMin}, {"sin", 0x1p-30, 0x1p-30},
-        {"tan", kDenorm, kDenorm}, {"tan", -0x1p-30, -0x1p-30},
-        {"atan", kDenorm, kDenorm}, {"atan", -0x1p-30, -0x1p-30},
-        {"cos", kDenorm, 1.0}, {"cos", 0x1p-30, 1.0},
+        {"sin", kDenorm, kDenorm},
+        {"sin", -kMin, -kMin},
+        {"sin", 0x1p-30, 0x1p-30},
+        {"tan", kDenorm, kDenorm},
+        {"tan", -0x1p-30, -0x1p-30},
+        {"atan", kDenorm, kDenorm},
+        {"atan", -0x1p-30, -0x1p-30},
+        {"cos", kDenorm, 1.0},
+        {"cos", 0x1p-30, 1.0},
         // Exactly representable results at the breakpoints of the atan reduction.
         {"atan", 1.0, 0.78539816339744828},
         {"atan", -1.0, -0.78539816339744828},
@@ -296,7 +318,8 @@ TEST_P(PowAgreesWithCLibrary, WithinOneUlp) {
     int differing = 0;
     int reported = 0;
     for (int i = 0; i < kSamples; ++i) {
-        const double x = r.log_base ? std::fabs(args.log_uniform(r.base_lo, r.base_hi)) : args.uniform(r.base_lo, r.base_hi);
+        const double x =
+            r.log_base ? std::fabs(args.log_uniform(r.base_lo, r.base_hi)) : args.uniform(r.base_lo, r.base_hi);
         const double y = args.uniform(r.exp_lo, r.exp_hi);
         const double ours = painter::xm::pow(x, y);
         const std::uint64_t d = ulp_distance(ours, std::pow(x, y));
@@ -311,17 +334,16 @@ TEST_P(PowAgreesWithCLibrary, WithinOneUlp) {
     RecordProperty("differing", differing);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ExactMath, PowAgreesWithCLibrary,
-    ::testing::Values(
-        // The picture: distances and ratios up to about 1000, exponents within 3.
-        PowRange{"picture", 0.0, 1000.0, -3.0, 3.0, false},
-        // Bases near 1 stress the extra-precision logarithm.
-        PowRange{"near_one", 0.99, 1.01, -3000.0, 3000.0, false},
-        // Every binade, exponents that reach overflow and the subnormal range.
-        PowRange{"every_binade", -1074.0, 1024.0, -2.0, 2.0, true},
-        PowRange{"to_the_limits", -40.0, 40.0, -60.0, 60.0, true}),
-    [](const ::testing::TestParamInfo<PowRange>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ExactMath, PowAgreesWithCLibrary,
+                         ::testing::Values(
+                             // The picture: distances and ratios up to about 1000, exponents within 3.
+                             PowRange{"picture", 0.0, 1000.0, -3.0, 3.0, false},
+                             // Bases near 1 stress the extra-precision logarithm.
+                             PowRange{"near_one", 0.99, 1.01, -3000.0, 3000.0, false},
+                             // Every binade, exponents that reach overflow and the subnormal range.
+                             PowRange{"every_binade", -1074.0, 1024.0, -2.0, 2.0, true},
+                             PowRange{"to_the_limits", -40.0, 40.0, -60.0, 60.0, true}),
+                         [](const ::testing::TestParamInfo<PowRange>& info) { return std::string(info.param.name); });
 
 // Negative bases with integer exponents take their sign from the exponent's
 // parity and their magnitude from the positive base.
@@ -403,18 +425,20 @@ struct TrigReference {
 
 TEST(ExactMathHugeArguments, MatchHighPrecisionReference) {
     const TrigReference cases[] = {
-        {0x1.0f0cf064dd592p+73, -0x1.b453ab76bf397p-1, 0x1.0be2cef01c8f4p-1, -0x1.a0f79c1b6b257p+0},  // 1e22
-        {0x1.7e43c8800759cp+996, -0x1.a2c16b010e385p-1, -0x1.2699022adc4c1p-1, 0x1.6be411f37ac77p+0},  // 1e300
+        {0x1.0f0cf064dd592p+73, -0x1.b453ab76bf397p-1, 0x1.0be2cef01c8f4p-1, -0x1.a0f79c1b6b257p+0},    // 1e22
+        {0x1.7e43c8800759cp+996, -0x1.a2c16b010e385p-1, -0x1.2699022adc4c1p-1, 0x1.6be411f37ac77p+0},   // 1e300
         {-0x1.7e43c8800759cp+996, 0x1.a2c16b010e385p-1, -0x1.2699022adc4c1p-1, -0x1.6be411f37ac77p+0},  // -1e300
-        {0x1.fffffffffffffp+1023, 0x1.452fc98b34e97p-8, -0x1.fffe62ecfab75p-1, -0x1.4530cfe729484p-8},  // largest double
+        {0x1.fffffffffffffp+1023, 0x1.452fc98b34e97p-8, -0x1.fffe62ecfab75p-1,
+         -0x1.4530cfe729484p-8},                                                                      // largest double
         {0x1.c9c3800000000p+24, 0x1.eda27c851d431p-1, -0x1.0fccb9cbaf7eap-2, -0x1.d0f092c6ba69fp+1},  // 3e7
         {0x1.0000000000000p+28, -0x1.f8eef8d66d4eap-1, -0x1.5315d441272dep-3, 0x1.7d35f7f371ff6p+2},  // 2^28
         // Doubles very close to a multiple of pi/2: the reduction cancels
         // 50 to 61 leading bits and must carry enough of pi/2 to survive.
         {0x1.b951f1572eba5p+26, -0x1.f54f5227a4e84p-57, 0x1.0000000000000p+0, -0x1.f54f5227a4e84p-57},  // 115689413.36
-        {0x1.2d97c7f3321d2p+3, 0x1.a79394c9e8a0ap-52, -0x1.0000000000000p+0, -0x1.a79394c9e8a0ap-52},  // 3pi
+        {0x1.2d97c7f3321d2p+3, 0x1.a79394c9e8a0ap-52, -0x1.0000000000000p+0, -0x1.a79394c9e8a0ap-52},   // 3pi
         {0x1.7f7ec53a8d491p+20, -0x1.eacd7c60e9693p-34, 0x1.0000000000000p+0, -0x1.eacd7c60e9693p-34},  // 1e6 pi/2
-        {0x1.6ac5b262ca1ffp+849, 0x1.0000000000000p+0, -0x1.14ae72e6ba22fp-61, -0x1.d9ba9a7975636p+60},  // closest of all doubles
+        {0x1.6ac5b262ca1ffp+849, 0x1.0000000000000p+0, -0x1.14ae72e6ba22fp-61,
+         -0x1.d9ba9a7975636p+60},  // closest of all doubles
     };
     for (const TrigReference& c : cases) {
         SCOPED_TRACE(hex(c.x));
@@ -499,11 +523,11 @@ TEST(FloatingPoint, ProductsAreRoundedBeforeTheyAreAdded) {
 TEST(ExactMathAtan2, SpecialValuesAndPixelOffsets) {
     const double kInf = std::numeric_limits<double>::infinity();
     const double kNaN = std::numeric_limits<double>::quiet_NaN();
-    const double special[][2] = {
-        {0.0, 1.0},  {-0.0, 1.0},  {0.0, -1.0}, {-0.0, -1.0}, {0.0, 0.0},   {-0.0, 0.0},   {0.0, -0.0},
-        {-0.0, -0.0}, {1.0, 0.0},  {-1.0, 0.0}, {1.0, -0.0},  {5.0, kInf},  {5.0, -kInf},  {-5.0, -kInf},
-        {kInf, 5.0}, {-kInf, 5.0}, {kInf, kInf}, {kInf, -kInf}, {-kInf, -kInf}, {kNaN, 1.0}, {1.0, kNaN},
-        {1.0, 1.0},  {-1.0, -1.0}, {1e300, 1e-300}, {-1e-300, -1e300}};
+    const double special[][2] = {{0.0, 1.0},   {-0.0, 1.0},  {0.0, -1.0},   {-0.0, -1.0},    {0.0, 0.0},
+                                 {-0.0, 0.0},  {0.0, -0.0},  {-0.0, -0.0},  {1.0, 0.0},      {-1.0, 0.0},
+                                 {1.0, -0.0},  {5.0, kInf},  {5.0, -kInf},  {-5.0, -kInf},   {kInf, 5.0},
+                                 {-kInf, 5.0}, {kInf, kInf}, {kInf, -kInf}, {-kInf, -kInf},  {kNaN, 1.0},
+                                 {1.0, kNaN},  {1.0, 1.0},   {-1.0, -1.0},  {1e300, 1e-300}, {-1e-300, -1e300}};
     for (const auto& c : special)
         EXPECT_TRUE(within_one_ulp(painter::xm::atan2(c[0], c[1]), std::atan2(c[0], c[1])))
             << "atan2(" << hex(c[0]) << ", " << hex(c[1]) << ")";

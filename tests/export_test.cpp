@@ -13,9 +13,9 @@
 #include <memory>
 #include <ostream>
 
-#include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <csignal>
 
 namespace painter {
 namespace {
@@ -125,30 +125,30 @@ QString makeFile(const QString& path) {
 
 INSTANTIATE_TEST_SUITE_P(
     Provoked, FailedSaveTest,
-    ::testing::Values(
-        FailCase{"folder is a file", [](const QString& d) { return makeFile(d + "/wimgx"); }, "ni mogoče ustvariti"},
-        FailCase{"folder below a file",
-                 [](const QString& d) { return makeFile(d + "/wimgx") + "/more"; }, "ni mogoče ustvariti"},
-        // /proc takes no new files, not even from root.
-        FailCase{"folder that takes no files", [](const QString&) { return QString("/proc"); },
-                 "Slike ni mogoče shraniti v"},
-        FailCase{"read-only folder",
-                 [](const QString& d) -> QString {
-                     QDir().mkpath(d + "/ro");
-                     makeFile(d + "/ro/T20101116140509.bmp");
-                     QFile::setPermissions(d + "/ro", QFile::ReadOwner | QFile::ExeOwner);
-                     // A file system without the flag leaves root nothing to provoke.
-                     if (geteuid() == 0 && !setImmutable(d + "/ro", true)) return {};
-                     return d + "/ro";
-                 },
-                 "Slike ni mogoče shraniti v"},
-        FailCase{"disk full",
-                 [](const QString& d) {
-                     QDir().mkpath(d + "/full");
-                     makeFile(d + "/full/T20101116140509.bmp");
-                     return d + "/full";
-                 },
-                 "Slike ni mogoče shraniti v"}));
+    ::testing::Values(FailCase{"folder is a file", [](const QString& d) { return makeFile(d + "/wimgx"); },
+                               "ni mogoče ustvariti"},
+                      FailCase{"folder below a file", [](const QString& d) { return makeFile(d + "/wimgx") + "/more"; },
+                               "ni mogoče ustvariti"},
+                      // /proc takes no new files, not even from root.
+                      FailCase{"folder that takes no files", [](const QString&) { return QString("/proc"); },
+                               "Slike ni mogoče shraniti v"},
+                      FailCase{"read-only folder",
+                               [](const QString& d) -> QString {
+                                   QDir().mkpath(d + "/ro");
+                                   makeFile(d + "/ro/T20101116140509.bmp");
+                                   QFile::setPermissions(d + "/ro", QFile::ReadOwner | QFile::ExeOwner);
+                                   // A file system without the flag leaves root nothing to provoke.
+                                   if (geteuid() == 0 && !setImmutable(d + "/ro", true)) return {};
+                                   return d + "/ro";
+                               },
+                               "Slike ni mogoče shraniti v"},
+                      FailCase{"disk full",
+                               [](const QString& d) {
+                                   QDir().mkpath(d + "/full");
+                                   makeFile(d + "/full/T20101116140509.bmp");
+                                   return d + "/full";
+                               },
+                               "Slike ni mogoče shraniti v"}));
 
 TEST(PictureFile, PngAndBmpHoldTheSamePixels) {
     Surface s;

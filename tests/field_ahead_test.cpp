@@ -128,8 +128,8 @@ TEST(FieldAhead, AFailureAtARowsFirstPositionKeepsThePreviousRowsValue) {
             if (one.barva > 675) one.barva = 675;
             const FieldValues& v = values[column];
             const std::array<double, 11> got{v.x, v.y, v.fi1, v.fit, v.r, v.fi, v.ba, v.re, v.gr, v.bl, v.barva};
-            const std::array<double, 11> want{one.x, one.y, one.fi1, one.fit, one.r, one.fi,
-                                              one.ba, one.re, one.gr, one.bl, one.barva};
+            const std::array<double, 11> want{one.x,  one.y,  one.fi1, one.fit, one.r,    one.fi,
+                                              one.ba, one.re, one.gr,  one.bl,  one.barva};
             EXPECT_EQ(got, want) << "row " << row << ", column " << column;
         });
     }

@@ -1,9 +1,9 @@
 // World coordinates, the moving centre, and the three field procedures with
 // their skip-on-failure statements.
-#include "session/picture_cycle.h"
 #include "render/field_formulas.h"
-#include "render/paint_field.h"
 #include "pixel_steps.h"
+#include "render/paint_field.h"
+#include "session/picture_cycle.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +24,13 @@ TEST(WorldCoordinates, EdgesAndCentre) {
     const PictureState s = startup();
     EXPECT_EQ(s.dx, 700.0 / 12);
     EXPECT_EQ(s.dx, s.dy);
-    struct { double column, x; } columns[] = {{0, -6.0}, {350, 0.0}, {700, 6.0}};
+    struct {
+        double column, x;
+    } columns[] = {{0, -6.0}, {350, 0.0}, {700, 6.0}};
     for (auto c : columns) EXPECT_EQ(worldX(s, c.column), c.x) << c.column;
-    struct { double row, y; } rows[] = {{0, 4.5}, {262, 0.008571428571428896}, {525, -4.5}};
+    struct {
+        double row, y;
+    } rows[] = {{0, 4.5}, {262, 0.008571428571428896}, {525, -4.5}};
     for (auto r : rows) EXPECT_EQ(worldY(s, r.row), r.y) << r.row;
 }
 
@@ -65,15 +69,31 @@ TEST(PolarCoords, StraightBelowTheCentreKeepsTheAngle) {
 // One position, every formula: a number without its own case fails here.
 PictureState atPoint() {
     PictureState s;
-    s.r = 1.3; s.fi = 0.4; s.x = 0.7; s.y = -0.9; s.fit = 2.1;
+    s.r = 1.3;
+    s.fi = 0.4;
+    s.x = 0.7;
+    s.y = -0.9;
+    s.fit = 2.1;
     return s;
 }
 
 TEST(FieldValue, EveryFormulaAgainstItsExpectedValue) {
-    const double expected[16] = {0, 1.6900000000000002, 0.52, 1.6284133333550563, 0.9099999999999999,
-                                 0.5450512094883494, 2.239716816053404, 0.21985247374384415,
-                                 2.1116896784830725, 3.5085722407734696, 2.3281832726928173, 2.75,
-                                 0.033900713980247354, 3.25, 4.3879266588414225, 5.963707630888033};
+    const double expected[16] = {0,
+                                 1.6900000000000002,
+                                 0.52,
+                                 1.6284133333550563,
+                                 0.9099999999999999,
+                                 0.5450512094883494,
+                                 2.239716816053404,
+                                 0.21985247374384415,
+                                 2.1116896784830725,
+                                 3.5085722407734696,
+                                 2.3281832726928173,
+                                 2.75,
+                                 0.033900713980247354,
+                                 3.25,
+                                 4.3879266588414225,
+                                 5.963707630888033};
     for (int tip1 = 1; tip1 <= 15; ++tip1) {
         PictureState s = atPoint();
         s.tip1 = tip1;
@@ -97,7 +117,9 @@ TEST(ChannelValues, EveryRecipeAgainstItsExpectedValues) {
         for (double sign : {1.0, -1.0}) {  // a negative field value gives the same channels
             PictureState s = atPoint();
             s.ba = 2.5 * sign;
-            s.fak1 = 11; s.fak2 = 12.5; s.fak3 = 19;
+            s.fak1 = 11;
+            s.fak2 = 12.5;
+            s.fak3 = 19;
             s.tip2 = tip2;
             ChannelValues(s);
             EXPECT_NEAR(s.re, expected[tip2][0], 1e-13) << tip2;
@@ -111,7 +133,9 @@ TEST(MixValue, EveryRecipeAgainstItsExpectedValue) {
     const double expected[6] = {120.0, 120.0, 168.17790927085966, 58.159243849204245, 77.81354984738329, 120.0};
     for (int tip3 = 0; tip3 <= 5; ++tip3) {
         PictureState s = atPoint();
-        s.re = 30; s.gr = 40; s.bl = 50;
+        s.re = 30;
+        s.gr = 40;
+        s.bl = 50;
         s.tip3 = tip3;
         MixValue(s);
         EXPECT_NEAR(s.barva, expected[tip3], 1e-12) << tip3;
@@ -123,7 +147,7 @@ struct FailCase {
     const char* label;
     int tip1;
     double r, fi, x;
-    bool keeps;   // true: ba keeps 123.5; false: ba becomes `value`
+    bool keeps;  // true: ba keeps 123.5; false: ba becomes `value`
     double value;
 };
 
@@ -135,7 +159,11 @@ TEST_P(FailingFormulaTest, TargetKeepsItsValue) {
     const FailCase& c = GetParam();
     PictureState s;
     s.tip1 = c.tip1;
-    s.r = c.r; s.fi = c.fi; s.x = c.x; s.y = 0.5; s.fit = 1;
+    s.r = c.r;
+    s.fi = c.fi;
+    s.x = c.x;
+    s.y = 0.5;
+    s.fit = 1;
     s.ba = 123.5;
     FieldValue(s);
     if (c.keeps)
@@ -146,21 +174,22 @@ TEST_P(FailingFormulaTest, TargetKeepsItsValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailingFormulaTest,
-    ::testing::Values(
-        FailCase{"15 in column 350 (x = 0)", 15, 2, 0.3, 0, true, 0},
-        // 0 / 0 gives NaN, and NaN ^ anything-but-0 would be NaN too; the division must fail on its own.
-        FailCase{"15 with r = 0 and x = 0", 15, 0, 0.3, 0, true, 0},
-        FailCase{"11 where fi = 0", 11, 2, 0, 1, true, 0},
-        FailCase{"13 where fi = 0", 13, 2, 0, 1, true, 0},
-        FailCase{"13 where r = 0 and fi = 0", 13, 0, 0, 1, true, 0},
-        FailCase{"14 where fi = 0", 14, 2, 0, 1, true, 0},
-        FailCase{"6 at r = 0 is 0 / 0^0 = 0", 6, 0, 0.3, 1, false, 0},
-        FailCase{"2 where fi = 0 is simply 0", 2, 2, 0, 1, false, 0}));
+    ::testing::Values(FailCase{"15 in column 350 (x = 0)", 15, 2, 0.3, 0, true, 0},
+                      // 0 / 0 gives NaN, and NaN ^ anything-but-0 would be NaN too; the division must fail on its own.
+                      FailCase{"15 with r = 0 and x = 0", 15, 0, 0.3, 0, true, 0},
+                      FailCase{"11 where fi = 0", 11, 2, 0, 1, true, 0},
+                      FailCase{"13 where fi = 0", 13, 2, 0, 1, true, 0},
+                      FailCase{"13 where r = 0 and fi = 0", 13, 0, 0, 1, true, 0},
+                      FailCase{"14 where fi = 0", 14, 2, 0, 1, true, 0},
+                      FailCase{"6 at r = 0 is 0 / 0^0 = 0", 6, 0, 0.3, 1, false, 0},
+                      FailCase{"2 where fi = 0 is simply 0", 2, 2, 0, 1, false, 0}));
 
 TEST(MixValue, RecipeThreeFailsOnTheCentre) {
     PictureState s;
     s.tip3 = 3;
-    s.re = 5; s.gr = 6; s.bl = 7;
+    s.re = 5;
+    s.gr = 6;
+    s.bl = 7;
     s.r = 0;
     s.barva = 42;
     MixValue(s);
@@ -170,8 +199,10 @@ TEST(MixValue, RecipeThreeFailsOnTheCentre) {
 TEST(MixValue, RecipeThreeIgnoresBlue) {
     PictureState a = atPoint(), b = atPoint();
     a.tip3 = b.tip3 = 3;
-    a.re = b.re = 30; a.gr = b.gr = 40;
-    a.bl = 1; b.bl = 1e6;
+    a.re = b.re = 30;
+    a.gr = b.gr = 40;
+    a.bl = 1;
+    b.bl = 1e6;
     MixValue(a);
     MixValue(b);
     EXPECT_EQ(a.barva, b.barva);
@@ -182,7 +213,9 @@ TEST(ChannelValues, EachStatementFailsAlone) {
     PictureState s = atPoint();
     s.tip2 = 1;
     s.ba = 1e308;
-    s.fak1 = 20; s.fak2 = 0.5; s.fak3 = 0.25;
+    s.fak1 = 20;
+    s.fak2 = 0.5;
+    s.fak3 = 0.25;
     s.re = 7;
     ChannelValues(s);
     EXPECT_EQ(s.re, 7);

@@ -2,12 +2,12 @@
 // is still being painted, which run nested inside the scan's event pump.
 
 #include "app/form1.h"
-#include "session/picture_cycle.h"
 #include "app/picture_view.h"
 #include "app/qt_window_services.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/surface.h"
+#include "session/picture_cycle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,13 +42,11 @@ public:
     int clickAtPump = -1;
     QPushButton* clickTarget = nullptr;
 
-    QString askName(const QString&, QPoint) override
-    {
+    QString askName(const QString&, QPoint) override {
         ++prompts;
         return names.isEmpty() ? QString() : names.takeFirst();
     }
-    void processPendingEvents() override
-    {
+    void processPendingEvents() override {
         ++pumps;
         if (pumps == clickAtPump && clickTarget)
             QMetaObject::invokeMethod(clickTarget, &QAbstractButton::click, Qt::QueuedConnection);
@@ -60,8 +58,7 @@ public:
 // name paint the same pixels.
 struct Window {
     explicit Window(QStringList names, const QString& folder = QDir::tempPath() + "/painter-form1-test")
-        : session(rng, clock, services, folder), form(session)
-    {
+        : session(rng, clock, services, folder), form(session) {
         services.names = std::move(names);
         services.attach(&form);
     }
@@ -73,8 +70,7 @@ struct Window {
     Form1 form;
 };
 
-std::vector<std::uint32_t> pixelsOf(const Surface& s)
-{
+std::vector<std::uint32_t> pixelsOf(const Surface& s) {
     return {s.pixels(), s.pixels() + static_cast<std::size_t>(s.width()) * s.height()};
 }
 
@@ -84,8 +80,7 @@ struct Reference {
     int pumps = 0;
 };
 
-Reference referenceRun(const QString& name)
-{
+Reference referenceRun(const QString& name) {
     Window w({name});
     w.session.formLoad();
     return {pixelsOf(w.session.picture1()), pixelsOf(w.session.form()), w.services.pumps};
@@ -93,8 +88,7 @@ Reference referenceRun(const QString& name)
 
 // ---------------------------------------------------------------- layout
 
-TEST(Form1Layout, WindowIsBlackTitledForm1AndHoldsTheDesignedClientArea)
-{
+TEST(Form1Layout, WindowIsBlackTitledForm1AndHoldsTheDesignedClientArea) {
     Window w({});
     EXPECT_EQ(w.form.objectName(), "Form1");
     EXPECT_EQ(w.form.windowTitle(), "Form1");
@@ -115,8 +109,7 @@ void PrintTo(const ControlCase& c, std::ostream* os) { *os << c.objectName; }
 
 class Form1Controls : public ::testing::TestWithParam<ControlCase> {};
 
-TEST_P(Form1Controls, StandAtTheirDesignedPlaceWithTheirCaption)
-{
+TEST_P(Form1Controls, StandAtTheirDesignedPlaceWithTheirCaption) {
     const ControlCase& c = GetParam();
     Window w({});
     w.form.show();
@@ -134,32 +127,29 @@ TEST_P(Form1Controls, StandAtTheirDesignedPlaceWithTheirCaption)
     w.form.hide();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Designed, Form1Controls,
-    ::testing::Values(ControlCase{"Picture1", nullptr, QRect(32, 24, 700, 525), true},
-                      ControlCase{"Command2", "izhod", QRect(696, 624, 33, 17), true},
-                      ControlCase{"Command5", "ponovi", QRect(656, 576, 73, 17), true},
-                      // Shown, Picture2 would cover Picture1 almost entirely.
-                      ControlCase{"Picture2", nullptr, QRect(48, 8, 700, 525), false},
-                      ControlCase{"Command3", "shrani na C:\\wimgx", QRect(616, 600, 113, 17), true}),
-    [](const auto& info) { return std::string(info.param.objectName); });
+INSTANTIATE_TEST_SUITE_P(Designed, Form1Controls,
+                         ::testing::Values(ControlCase{"Picture1", nullptr, QRect(32, 24, 700, 525), true},
+                                           ControlCase{"Command2", "izhod", QRect(696, 624, 33, 17), true},
+                                           ControlCase{"Command5", "ponovi", QRect(656, 576, 73, 17), true},
+                                           // Shown, Picture2 would cover Picture1 almost entirely.
+                                           ControlCase{"Picture2", nullptr, QRect(48, 8, 700, 525), false},
+                                           ControlCase{"Command3", "shrani na C:\\wimgx", QRect(616, 600, 113, 17),
+                                                       true}),
+                         [](const auto& info) { return std::string(info.param.objectName); });
 
-TEST(Form1Layout, TabOrderIsPicture1Command2Command5Picture2Command3)
-{
+TEST(Form1Layout, TabOrderIsPicture1Command2Command5Picture2Command3) {
     Window w({});
     const QStringList designed{"Picture1", "Command2", "Command5", "Picture2", "Command3"};
     QStringList order;
     QWidget* widget = w.form.picture1();
     do {
-        if (designed.contains(widget->objectName()))
-            order << widget->objectName();
+        if (designed.contains(widget->objectName())) order << widget->objectName();
         widget = widget->nextInFocusChain();
     } while (widget != w.form.picture1() && order.size() < designed.size());
     EXPECT_EQ(order, designed);
 }
 
-TEST(Form1Layout, EveryCaptionFitsInsideItsButton)
-{
+TEST(Form1Layout, EveryCaptionFitsInsideItsButton) {
     Window w({});
     w.form.show();
     for (QPushButton* button : {w.form.command2(), w.form.command5(), w.form.command3()}) {
@@ -171,16 +161,14 @@ TEST(Form1Layout, EveryCaptionFitsInsideItsButton)
         const QFontMetrics metrics(button->font());
         EXPECT_LE(metrics.horizontalAdvance(button->text()), contents.width())
             << button->text().toStdString() << " in " << QFontInfo(button->font()).family().toStdString();
-        EXPECT_LE(metrics.ascent() + metrics.descent(), button->height())
-            << button->text().toStdString();
+        EXPECT_LE(metrics.ascent() + metrics.descent(), button->height()) << button->text().toStdString();
     }
     w.form.hide();
 }
 
 // The engine's colour is red + 256 green + 65536 blue; a wrong image format
 // would show red and blue swapped or the picture shifted.
-TEST(Form1Layout, ShowsThePictureAndTheWindowLayerPixelForPixel)
-{
+TEST(Form1Layout, ShowsThePictureAndTheWindowLayerPixelForPixel) {
     Window w({});
     const Colour orange = 255 + 256 * 128 + 65536 * 16;
     const Colour teal = 10 + 256 * 200 + 65536 * 180;
@@ -202,8 +190,7 @@ TEST(Form1Layout, ShowsThePictureAndTheWindowLayerPixelForPixel)
 
 // What the screen holds (the window's backing store, as the offscreen
 // platform keeps it), not a fresh rendering of the widgets.
-QImage onScreen(QWidget& window)
-{
+QImage onScreen(QWidget& window) {
     return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGBX8888);
 }
 
@@ -211,8 +198,7 @@ QImage onScreen(QWidget& window)
 // included, without waiting for any other event: the scan only shows its
 // rows now and then, so the last rows and everything painted after the scan
 // reach the screen only through the refresh at the end.
-TEST(Form1Commands, AFinishedPictureIsOnTheScreenAtOnce)
-{
+TEST(Form1Commands, AFinishedPictureIsOnTheScreenAtOnce) {
     Window w({"ana novak"});
     w.form.show();
     w.session.formLoad();
@@ -224,9 +210,7 @@ TEST(Form1Commands, AFinishedPictureIsOnTheScreenAtOnce)
     w.form.hide();
 }
 
-
-TEST(Form1Commands, PonoviPaintsTheNextNamesPicture)
-{
+TEST(Form1Commands, PonoviPaintsTheNextNamesPicture) {
     const Reference bor = referenceRun("bor");
     Window w({"ana", "bor"});
     w.session.formLoad();
@@ -240,8 +224,7 @@ TEST(Form1Commands, PonoviPaintsTheNextNamesPicture)
 // would follow).
 class IzhodWhilePainting : public ::testing::TestWithParam<int> {};
 
-TEST_P(IzhodWhilePainting, StopsThePictureAndClosesTheWindow)
-{
+TEST_P(IzhodWhilePainting, StopsThePictureAndClosesTheWindow) {
     const Reference full = referenceRun("ana");
     ASSERT_GT(full.pumps, 0) << "the scan never lets window events run";
     const int row = GetParam() < 0 ? full.pumps : GetParam();
@@ -264,16 +247,14 @@ TEST_P(IzhodWhilePainting, StopsThePictureAndClosesTheWindow)
     EXPECT_NE(full.form, pixelsOf(blackForm)) << "a finished picture leaves its mark on the window";
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, IzhodWhilePainting, ::testing::Values(1, 263, -1),
-                         [](const auto& info) {
-                             return info.param < 0 ? std::string("LastRow") : "Row" + std::to_string(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Rows, IzhodWhilePainting, ::testing::Values(1, 263, -1), [](const auto& info) {
+    return info.param < 0 ? std::string("LastRow") : "Row" + std::to_string(info.param);
+});
 
 // The program's own path: start-up from the event loop, "izhod" clicked in
 // the middle of the first picture. The event loop must end and the picture
 // must not be finished.
-TEST(Form1Commands, IzhodWhilePaintingEndsTheProgramsEventLoop)
-{
+TEST(Form1Commands, IzhodWhilePaintingEndsTheProgramsEventLoop) {
     Window w({"ana"});
     w.services.clickTarget = w.form.command2();
     w.services.clickAtPump = 100;
@@ -295,8 +276,7 @@ TEST(Form1Commands, IzhodWhilePaintingEndsTheProgramsEventLoop)
 // instead of painting its remaining rows over the new picture.
 class PonoviWhilePainting : public ::testing::TestWithParam<int> {};
 
-TEST_P(PonoviWhilePainting, PaintsTheNewPictureWholeAndDropsTheOld)
-{
+TEST_P(PonoviWhilePainting, PaintsTheNewPictureWholeAndDropsTheOld) {
     const Reference bor = referenceRun("bor");
     ASSERT_GT(bor.pumps, 0) << "the scan never lets window events run";
     const int row = GetParam();
@@ -321,8 +301,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, PonoviWhilePainting, ::testing::Values(1, 200, 52
 // ---------------------------------------------------------------- services
 
 // Runs `answer` on the modal dialog that the code under test opens next.
-void whenModalOpens(std::function<void(QWidget*)> answer)
-{
+void whenModalOpens(std::function<void(QWidget*)> answer) {
     QTimer::singleShot(0, qApp, [answer = std::move(answer)] {
         QWidget* modal = QApplication::activeModalWidget();
         ASSERT_NE(modal, nullptr);
@@ -342,8 +321,7 @@ void PrintTo(const PromptCase& c, std::ostream* os) { *os << c.name; }
 
 class NamePrompt : public ::testing::TestWithParam<PromptCase> {};
 
-TEST_P(NamePrompt, IsEmptyTwoLinedPlacedAndAnswersTheTypedTextOrNothing)
-{
+TEST_P(NamePrompt, IsEmptyTwoLinedPlacedAndAnswersTheTypedTextOrNothing) {
     const PromptCase& c = GetParam();
     Window w({});
     QtWindowServices services;
@@ -378,8 +356,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, NamePrompt,
                                            PromptCase{"Cancelled", false, "ana", ""}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WindowServices, SavedShowsTheWholePathBesideTheSaveButton)
-{
+TEST(WindowServices, SavedShowsTheWholePathBesideTheSaveButton) {
     Window w({});
     w.form.show();
     const QString path = "/home/user/wimgx/T20110101093005.bmp";
@@ -394,8 +371,7 @@ TEST(WindowServices, SavedShowsTheWholePathBesideTheSaveButton)
     w.form.hide();
 }
 
-TEST(WindowServices, SaveFailureIsAWarningAndTheWindowStaysOpen)
-{
+TEST(WindowServices, SaveFailureIsAWarningAndTheWindowStaysOpen) {
     Window w({});
     w.form.show();
     QString shown;
@@ -415,8 +391,7 @@ TEST(WindowServices, SaveFailureIsAWarningAndTheWindowStaysOpen)
 
 // A save into a folder that cannot exist (below a regular file) reaches the
 // user as a warning from the real save path, and the program goes on.
-TEST(Form1Commands, ShraniIntoAnImpossibleFolderWarnsAndCarriesOn)
-{
+TEST(Form1Commands, ShraniIntoAnImpossibleFolderWarnsAndCarriesOn) {
     QTemporaryDir scratch;
     ASSERT_TRUE(scratch.isValid());
     QFile blocker(scratch.filePath("file"));
@@ -438,8 +413,7 @@ TEST(Form1Commands, ShraniIntoAnImpossibleFolderWarnsAndCarriesOn)
     w.form.hide();
 }
 
-TEST(Form1Commands, ShraniShowsTheWrittenFile)
-{
+TEST(Form1Commands, ShraniShowsTheWrittenFile) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     Window w({"ana"}, folder.path());

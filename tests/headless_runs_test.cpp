@@ -18,33 +18,27 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <sys/stat.h>
+#include <csignal>
 
 namespace painter {
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
+void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
 
-QByteArray contents(const QString& path)
-{
+QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList files(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
+QStringList files(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 // Every file below `folder` with its bytes' hash.
-QMap<QString, QByteArray> filesWithHashes(const QString& folder)
-{
+QMap<QString, QByteArray> filesWithHashes(const QString& folder) {
     QMap<QString, QByteArray> result;
     for (const QString& f : files(folder))
         result[f] = QCryptographicHash::hash(contents(folder + "/" + f), QCryptographicHash::Sha256);
@@ -53,8 +47,7 @@ QMap<QString, QByteArray> filesWithHashes(const QString& folder)
 
 // Provoked as a user met it: --help-all, listed by --help, opened the window
 // and, with no display, hung without a word.
-TEST(HeadlessRuns, HelpAllPrintsTheHelpAndEnds)
-{
+TEST(HeadlessRuns, HelpAllPrintsTheHelpAndEnds) {
     const ProgramRun run = runPainterProgram({"--help-all"}, {}, headlessEnvironment(), 30000);
     ASSERT_EQ(run.exitCode, kExitOk) << "hung or failed: " << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("--names <file>"));
@@ -63,8 +56,7 @@ TEST(HeadlessRuns, HelpAllPrintsTheHelpAndEnds)
 
 // Provoked without a display: the window cannot open, and the program must
 // say so at once and show what works instead.
-TEST(HeadlessRuns, TheWindowWithoutADisplaySaysSoAndEnds)
-{
+TEST(HeadlessRuns, TheWindowWithoutADisplaySaysSoAndEnds) {
     const ProgramRun run = runPainterProgram({}, {}, headlessEnvironment(), 30000);
     EXPECT_EQ(run.exitCode, kExitFailure);
     EXPECT_TRUE(run.err.contains("no display")) << run.err.toStdString();
@@ -73,8 +65,7 @@ TEST(HeadlessRuns, TheWindowWithoutADisplaySaysSoAndEnds)
 
 // Provoked with four runs in a loop and three at once: each picture is named
 // after the second it began in, so they all want one name.
-TEST(HeadlessRuns, PicturesOfOneSecondNeverReplaceEachOther)
-{
+TEST(HeadlessRuns, PicturesOfOneSecondNeverReplaceEachOther) {
     QTemporaryDir dir;
     const ProgramRun loop = runShell(R"(for k in 1 2 3 4; do "$PAINTER" --name ana --folder "$1" || exit 9; done
                                         "$PAINTER" --name bor --folder "$1" & "$PAINTER" --name eva --folder "$1" &
@@ -103,8 +94,7 @@ class ListsOfEveryKind : public ::testing::TestWithParam<ListSource> {};
 
 // Provoked with a named pipe, /dev/stdin fed by a pipe and a process
 // substitution: none of them has a size, and all once gave "0 of 0 names".
-TEST_P(ListsOfEveryKind, AreReadToTheirEnd)
-{
+TEST_P(ListsOfEveryKind, AreReadToTheirEnd) {
     QTemporaryDir dir;
     writeFile(dir.filePath("list"), "ana\nbor\n");
     const ProgramRun run = runShell(GetParam().script, {dir.filePath("list"), dir.filePath("out")});
@@ -115,17 +105,16 @@ TEST_P(ListsOfEveryKind, AreReadToTheirEnd)
 
 INSTANTIATE_TEST_SUITE_P(
     Sources, ListsOfEveryKind,
-    ::testing::Values(
-        ListSource{"NamedPipe", R"(mkfifo "$1.fifo"; (sleep 0.3; cat "$1" > "$1.fifo") &
+    ::testing::Values(ListSource{"NamedPipe", R"(mkfifo "$1.fifo"; (sleep 0.3; cat "$1" > "$1.fifo") &
                                    "$PAINTER" --names "$1.fifo" --output-dir "$2")"},
-        ListSource{"DevStdinFromAPipe", R"(cat "$1" | "$PAINTER" --names /dev/stdin --output-dir "$2")"},
-        ListSource{"ProcessSubstitution", R"("$PAINTER" --names <(sleep 0.3; cat "$1") --output-dir "$2")"}),
+                      ListSource{"DevStdinFromAPipe", R"(cat "$1" | "$PAINTER" --names /dev/stdin --output-dir "$2")"},
+                      ListSource{"ProcessSubstitution",
+                                 R"("$PAINTER" --names <(sleep 0.3; cat "$1") --output-dir "$2")"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // Provoked with the shell's "<&-": standard input closed, which once spun
 // forever.
-TEST(HeadlessRuns, AClosedStandardInputIsReported)
-{
+TEST(HeadlessRuns, AClosedStandardInputIsReported) {
     QTemporaryDir dir;
     const ProgramRun run = runShell(R"("$PAINTER" --names - --output-dir "$1" <&-)", {dir.path()}, 30000);
     EXPECT_EQ(run.exitCode, kExitFailure) << "hung or failed: " << run.err.toStdString();
@@ -145,8 +134,7 @@ class ArgumentErrors : public ::testing::TestWithParam<ArgumentError> {};
 
 // Provoked by each argument as given; every one is exit 2 with its own reason
 // and leaves the folder as it was.
-TEST_P(ArgumentErrors, AreUsageErrorsWithTheirReason)
-{
+TEST_P(ArgumentErrors, AreUsageErrorsWithTheirReason) {
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath("cards"));
     QStringList arguments;
@@ -161,26 +149,42 @@ TEST_P(ArgumentErrors, AreUsageErrorsWithTheirReason)
 INSTANTIATE_TEST_SUITE_P(
     Arguments, ArgumentErrors,
     ::testing::Values(
-        ArgumentError{"UnknownExtension", {"--name", "ana", "--output", "DIR/ana.jpg"}, "unknown picture format '.jpg': use .bmp, .png"},
+        ArgumentError{"UnknownExtension",
+                      {"--name", "ana", "--output", "DIR/ana.jpg"},
+                      "unknown picture format '.jpg': use .bmp, .png"},
         ArgumentError{"NoExtension", {"--name", "ana", "--output", "DIR/noext"}, "no extension: use .bmp, .png"},
         ArgumentError{"AFolder", {"--name", "ana", "-o", "DIR/cards"}, "is a folder"},
-        ArgumentError{"ExtensionAgainstFormat", {"--name", "ana", "-o", "DIR/a.png", "--format", "bmp"}, "does not match"},
+        ArgumentError{
+            "ExtensionAgainstFormat", {"--name", "ana", "-o", "DIR/a.png", "--format", "bmp"}, "does not match"},
         ArgumentError{"NameTwice", {"--name", "a", "--name", "b", "-o", "DIR/a.png"}, "--name is given twice"},
-        ArgumentError{"FolderWithNames", {"--names", "DIR/l", "--output-dir", "DIR/cards", "--folder", "DIR"}, "--folder does nothing with --names"},
-        ArgumentError{"FolderWithOutput", {"--name", "a", "-o", "DIR/a.png", "--folder", "DIR/cards"}, "--folder does nothing with --output"},
-        ArgumentError{"QtTitleHeadless", {"--name", "a", "-o", "DIR/a.png", "-title", "x"}, "-title is an option of the window"},
-        ArgumentError{"QtGeometryInABatch", {"--names", "DIR/l", "--output-dir", "DIR/cards", "-geometry", "1x1"}, "does nothing with --names"},
-        ArgumentError{"BadShard", {"--names", "DIR/l", "--output-dir", "DIR/cards", "--shard", "4/4"}, "--shard takes k/n"},
+        ArgumentError{"FolderWithNames",
+                      {"--names", "DIR/l", "--output-dir", "DIR/cards", "--folder", "DIR"},
+                      "--folder does nothing with --names"},
+        ArgumentError{"FolderWithOutput",
+                      {"--name", "a", "-o", "DIR/a.png", "--folder", "DIR/cards"},
+                      "--folder does nothing with --output"},
+        ArgumentError{
+            "QtTitleHeadless", {"--name", "a", "-o", "DIR/a.png", "-title", "x"}, "-title is an option of the window"},
+        ArgumentError{"QtGeometryInABatch",
+                      {"--names", "DIR/l", "--output-dir", "DIR/cards", "-geometry", "1x1"},
+                      "does nothing with --names"},
+        ArgumentError{
+            "BadShard", {"--names", "DIR/l", "--output-dir", "DIR/cards", "--shard", "4/4"}, "--shard takes k/n"},
         ArgumentError{"BadYear", {"--name", "a", "--year", "20x1"}, "--year takes a year"},
-        ArgumentError{"ManifestKind", {"--names", "DIR/l", "--output-dir", "DIR/cards", "--manifest", "DIR/m.txt"}, "use .csv or .jsonl"},
-        ArgumentError{"SkipAndNoClobber", {"--names", "DIR/l", "--output-dir", "DIR/cards", "--skip-existing", "--no-clobber"}, "exclude"},
-        ArgumentError{"CheckWithOutputOptions", {"--names", "DIR/l", "--check", "--jobs", "2"}, "--jobs does nothing with --check"}),
+        ArgumentError{"ManifestKind",
+                      {"--names", "DIR/l", "--output-dir", "DIR/cards", "--manifest", "DIR/m.txt"},
+                      "use .csv or .jsonl"},
+        ArgumentError{"SkipAndNoClobber",
+                      {"--names", "DIR/l", "--output-dir", "DIR/cards", "--skip-existing", "--no-clobber"},
+                      "exclude"},
+        ArgumentError{"CheckWithOutputOptions",
+                      {"--names", "DIR/l", "--check", "--jobs", "2"},
+                      "--jobs does nothing with --check"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // Provoked with a list of 26 refused lines around one good one: all refusals
 // come before the first picture, and only twenty of them are printed.
-TEST(HeadlessRuns, EveryLineIsCheckedBeforeTheFirstPicture)
-{
+TEST(HeadlessRuns, EveryLineIsCheckedBeforeTheFirstPicture) {
     QTemporaryDir dir;
     QByteArray list = "ana\n";
     for (int k = 0; k < 26; ++k) list += "Bad\n";
@@ -204,8 +208,7 @@ TEST(HeadlessRuns, EveryLineIsCheckedBeforeTheFirstPicture)
 
 // Provoked by resuming a batch whose pictures are partly there: one whole,
 // one cut short by something else, one missing.
-TEST(HeadlessRuns, SkipExistingKeepsCompletePicturesAndNoClobberReplacesNothing)
-{
+TEST(HeadlessRuns, SkipExistingKeepsCompletePicturesAndNoClobberReplacesNothing) {
     QTemporaryDir dir;
     const QString out = dir.filePath("out");
     writeFile(dir.filePath("list"), "ana\nbor\neva\n");
@@ -238,23 +241,26 @@ TEST(HeadlessRuns, SkipExistingKeepsCompletePicturesAndNoClobberReplacesNothing)
     EXPECT_EQ(contents(out + "/bor.png"), bor);
 }
 
-TEST(HeadlessRuns, TheManifestSaysWhichLineBecameWhichFile)
-{
+TEST(HeadlessRuns, TheManifestSaysWhichLineBecameWhichFile) {
     QTemporaryDir dir;
     writeFile(dir.filePath("list"), "ana\n\nAna \"x\", b\nana\n");
     const QString out = dir.filePath("out");
     for (const char* kind : {"csv", "jsonl"}) {
         const QString manifest = dir.filePath(QStringLiteral("m.") + kind);
-        const ProgramRun run = runPainterProgram(
-            {"--names", dir.filePath("list"), "--output-dir", out, "--manifest", manifest, "-q"});
+        const ProgramRun run =
+            runPainterProgram({"--names", dir.filePath("list"), "--output-dir", out, "--manifest", manifest, "-q"});
         EXPECT_EQ(run.exitCode, kExitFailure) << run.err.toStdString();
         const QList<QByteArray> lines = contents(manifest).split('\n');
         if (QByteArray(kind) == "csv") {
             ASSERT_EQ(lines.size(), 5);  // a header, three lines, the final end of line
             EXPECT_EQ(lines[0], "line,name,file,brush_mode,status,reason");
-            EXPECT_TRUE(QRegularExpression("^1,\"ana\",\"" + QRegularExpression::escape(out) + "/ana.png\",\\d+,painted,\"\"$")
-                            .match(QString::fromUtf8(lines[1])).hasMatch()) << lines[1].toStdString();
-            EXPECT_TRUE(lines[2].startsWith("3,\"Ana \"\"x\"\", b\",\"\",,refused,\"only blanks")) << lines[2].toStdString();
+            EXPECT_TRUE(
+                QRegularExpression("^1,\"ana\",\"" + QRegularExpression::escape(out) + "/ana.png\",\\d+,painted,\"\"$")
+                    .match(QString::fromUtf8(lines[1]))
+                    .hasMatch())
+                << lines[1].toStdString();
+            EXPECT_TRUE(lines[2].startsWith("3,\"Ana \"\"x\"\", b\",\"\",,refused,\"only blanks"))
+                << lines[2].toStdString();
             EXPECT_TRUE(lines[3].startsWith("4,\"ana\",\"" + out.toUtf8() + "/ana-2.png\",")) << lines[3].toStdString();
         } else {
             ASSERT_EQ(lines.size(), 4);
@@ -280,8 +286,7 @@ class StoppedBatch : public ::testing::TestWithParam<StopSignal> {};
 
 // Provoked by the signal itself, sent once the first picture is reported: the
 // batch stops, says how far it came, and leaves only whole pictures.
-TEST_P(StoppedBatch, EndsWithTheSummaryAndNoPartialFile)
-{
+TEST_P(StoppedBatch, EndsWithTheSummaryAndNoPartialFile) {
     QTemporaryDir dir;
     QByteArray list;
     for (int k = 0; k < 40; ++k) list += "ana novak\n";
@@ -316,8 +321,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, StoppedBatch,
 // Provoked with SIGTERM while the picture goes to a pipe that nobody reads yet,
 // so the program is held in the middle of writing it: the picture is written
 // whole all the same, and the run ends with 143.
-TEST(HeadlessRuns, ASignalNeverCutsASinglePictureShort)
-{
+TEST(HeadlessRuns, ASignalNeverCutsASinglePictureShort) {
     QProcess process;
     process.setProcessEnvironment(headlessEnvironment());
     process.start(QStringLiteral(PAINTER_EXECUTABLE), {"--name", "ana novak", "-o", "-", "--format", "bmp"});
@@ -331,8 +335,7 @@ TEST(HeadlessRuns, ASignalNeverCutsASinglePictureShort)
 
 // Provoked with names that begin with blanks: once "-ana-novak.bmp", which
 // rm takes for an option.
-TEST(HeadlessRuns, FileNamesNeverBeginWithADashAndOuterBlanksAreWarnedOf)
-{
+TEST(HeadlessRuns, FileNamesNeverBeginWithADashAndOuterBlanksAreWarnedOf) {
     QTemporaryDir dir;
     writeFile(dir.filePath("list"), " ana novak\nana novak \n");
     const ProgramRun run = runPainterProgram({"--names", dir.filePath("list"), "--output-dir", dir.filePath("a/b")});
@@ -345,14 +348,14 @@ TEST(HeadlessRuns, FileNamesNeverBeginWithADashAndOuterBlanksAreWarnedOf)
 
 // The shards of a list, painted apart as a job runner would, give exactly the
 // files of the whole batch, repeated names included.
-TEST(HeadlessRuns, ShardsTogetherGiveTheWholeBatch)
-{
+TEST(HeadlessRuns, ShardsTogetherGiveTheWholeBatch) {
     QTemporaryDir dir;
     writeFile(dir.filePath("list"), "ana\nbor\n\nana\neva\nBad\nbor\nana\n");
     const QStringList batch = {"--names", dir.filePath("list"), "-q", "--jobs", "1"};
     runPainterProgram(batch + QStringList{"--output-dir", dir.filePath("whole")});
-    const ProgramRun shards = runShell(R"(for k in 0 1 2; do "$PAINTER" --names "$1" -q --output-dir "$2" --shard $k/3; done)",
-                                       {dir.filePath("list"), dir.filePath("shards")});
+    const ProgramRun shards =
+        runShell(R"(for k in 0 1 2; do "$PAINTER" --names "$1" -q --output-dir "$2" --shard $k/3; done)",
+                 {dir.filePath("list"), dir.filePath("shards")});
     EXPECT_TRUE(shards.err.contains("line 6:")) << "the refused line is reported by its own shard only";
     EXPECT_EQ(shards.err.count("line 6:"), 1) << shards.err.toStdString();
     const auto whole = filesWithHashes(dir.filePath("whole"));
@@ -361,8 +364,7 @@ TEST(HeadlessRuns, ShardsTogetherGiveTheWholeBatch)
 }
 
 // The conventions of a headless run, each provoked as the user met it.
-TEST(HeadlessRuns, SpeaksEnglishQuietlyAndLeavesTheHomeFolderAlone)
-{
+TEST(HeadlessRuns, SpeaksEnglishQuietlyAndLeavesTheHomeFolderAlone) {
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath("home"));
     QProcessEnvironment environment = headlessEnvironment();
@@ -373,7 +375,8 @@ TEST(HeadlessRuns, SpeaksEnglishQuietlyAndLeavesTheHomeFolderAlone)
     EXPECT_EQ(single.exitCode, kExitOk);
     EXPECT_EQ(single.err, QString()) << "nothing but the program's own words";
     EXPECT_EQ(QDir(dir.filePath("home")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{}) << "no ~/wimgx";
+              QStringList{})
+        << "no ~/wimgx";
 
     // A save folder that cannot be made: /proc takes no new folder even from root.
     const ProgramRun failed = runPainterProgram({"--name", "ana", "--folder", "/proc/painter"}, {}, environment);
@@ -391,8 +394,7 @@ TEST(HeadlessRuns, SpeaksEnglishQuietlyAndLeavesTheHomeFolderAlone)
 
 // --year changes the wish on the picture and nothing else; the default year
 // paints the designed picture bit for bit.
-TEST(HeadlessRuns, YearChangesOnlyTheGreeting)
-{
+TEST(HeadlessRuns, YearChangesOnlyTheGreeting) {
     QTemporaryDir dir;
     for (const QString year : {"", "2011", "2027"}) {
         QStringList arguments = {"--name", "ana novak", "-o", dir.filePath("y" + year + ".png")};
@@ -413,14 +415,14 @@ namespace {
 
 // The start script as a new user runs it, from another folder and without a
 // display (it installs nothing and builds nothing when all is there).
-TEST(StartScript, KeepsTheUsersFolderAndNeverWaitsForAnInvisibleWindow)
-{
+TEST(StartScript, KeepsTheUsersFolderAndNeverWaitsForAnInvisibleWindow) {
     QTemporaryDir dir;
     const QString script = QStringLiteral(PAINTER_SOURCE_DIR "/scripts/start.sh");
     const QString build = QFileInfo(QStringLiteral(PAINTER_EXECUTABLE)).absolutePath();
     // Provoked from a folder of the user's: the picture once went into the checkout.
-    const ProgramRun relative = runShell(R"(cd "$1" && PAINTER_BUILD_DIR="$3" bash "$2" --name "bor zupan" --output bor.png)",
-                                         {dir.path(), script, build});
+    const ProgramRun relative =
+        runShell(R"(cd "$1" && PAINTER_BUILD_DIR="$3" bash "$2" --name "bor zupan" --output bor.png)",
+                 {dir.path(), script, build});
     ASSERT_EQ(relative.exitCode, kExitOk) << relative.err.toStdString();
     EXPECT_EQ(QImage(dir.filePath("bor.png")).size(), QSize(700, 525));
     EXPECT_FALSE(QFile::exists(PAINTER_SOURCE_DIR "/bor.png"));

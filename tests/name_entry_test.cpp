@@ -28,8 +28,7 @@ TEST_P(SeedTest, AcceptedNameGivesItsSeed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, SeedTest,
-                         ::testing::Values(SeedCase{"", 4396645}, SeedCase{" ", 4396678},
-                                           SeedCase{"abc", 4397554},
+                         ::testing::Values(SeedCase{"", 4396645}, SeedCase{" ", 4396678}, SeedCase{"abc", 4397554},
                                            // 9 characters whose codes add up to 879: 4396645 + 9 * 879 + 9^3
                                            SeedCase{"ana novak", 4405285}));
 

@@ -65,8 +65,10 @@ TEST(SampleColors, NoTryLandsInTheThirtyPixelFrame) {
 }
 
 TEST(SampleColors, SplitColorTakesAColourApart) {
-    struct { std::int32_t col; int r, g, b; } cases[] = {
-        {0, 0, 0, 0}, {0xFFFFFF, 255, 255, 255}, {rgb(1, 2, 3), 1, 2, 3}, {rgb(0, 0, 255), 0, 0, 255}};
+    struct {
+        std::int32_t col;
+        int r, g, b;
+    } cases[] = {{0, 0, 0, 0}, {0xFFFFFF, 255, 255, 255}, {rgb(1, 2, 3), 1, 2, 3}, {rgb(0, 0, 255), 0, 0, 255}};
     for (auto c : cases) {
         PictureState s;
         s.col = c.col;
@@ -82,13 +84,15 @@ TEST(Ornaments, TriangleSidesCountAsInside) {
     OrnamentTriangle t;
     t.apexColumn = 300;
     t.apexRow = 120;
-    struct { double i, j; bool inside; } cases[] = {
-        {300, 120, true},      // the apex
-        {325, 220, true},      // exactly on the right side: 25 = 100 / 4
-        {275, 220, true},      // exactly on the left side
-        {325.001, 220, false},  // just outside
-        {300, 119, false},     // above the apex
-        {400, 525, true}};     // on the base's right end
+    struct {
+        double i, j;
+        bool inside;
+    } cases[] = {{300, 120, true},       // the apex
+                 {325, 220, true},       // exactly on the right side: 25 = 100 / 4
+                 {275, 220, true},       // exactly on the left side
+                 {325.001, 220, false},  // just outside
+                 {300, 119, false},      // above the apex
+                 {400, 525, true}};      // on the base's right end
     for (auto c : cases) EXPECT_EQ(insideTriangle(t, c.i, c.j), c.inside) << c.i << "," << c.j;
 }
 

@@ -1,7 +1,7 @@
 // The pixel's colour, its brush state and the eighteen brush modes.
-#include "render/brush_modes.h"
 #include "render/paint_pixel.h"
 #include "pixel_steps.h"
+#include "render/brush_modes.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +20,14 @@ PictureState pixelState() {
     PictureState s;
     for (int k = 0; k <= 601; ++k)
         for (int c = 1; c <= 3; ++c) s.coltab[k][c] = k % 200 + 1;
-    s.i = 350; s.j = 262;
+    s.i = 350;
+    s.j = 262;
     s.pozic0 = 5;
-    s.r = 1.1; s.fit = 2.0; s.fi1 = 0.5;
-    s.rr = 10; s.fr = 1;
+    s.r = 1.1;
+    s.fit = 2.0;
+    s.fi1 = 0.5;
+    s.rr = 10;
+    s.fr = 1;
     s.barva = 100;
     s.nac = 1;
     return s;
@@ -55,9 +59,8 @@ TEST_P(ColourRemainderTest, ClampThenHalfToEvenThenRemainder) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ColourRemainderTest,
                          ::testing::Values(ModCase{0.4, 1, 1}, ModCase{-1e300, 1, 1}, ModCase{1000, 675, 115},
-                                           ModCase{280.5, 280.5, 0}, ModCase{281.5, 281.5, 2},
-                                           ModCase{560, 560, 0}, ModCase{279.5, 279.5, 0},
-                                           ModCase{2.5, 2.5, 2}, ModCase{675, 675, 115}));
+                                           ModCase{280.5, 280.5, 0}, ModCase{281.5, 281.5, 2}, ModCase{560, 560, 0},
+                                           ModCase{279.5, 279.5, 0}, ModCase{2.5, 2.5, 2}, ModCase{675, 675, 115}));
 
 TEST(PaintPixel, ColourLevelsSaturateInRgb) {
     // A level of 200 with sin(r) = 1 gives 400, which the colour cuts to 255.
@@ -88,7 +91,10 @@ TEST(PaintPixel, BrushRadiusIsATriangleWave) {
     while (turns < 2) {
         PaintPixel(s, picture, rng);
         ++pixels;
-        if (s.fr != lastFr) { ++turns; lastFr = s.fr; }
+        if (s.fr != lastFr) {
+            ++turns;
+            lastFr = s.fr;
+        }
         ASSERT_LT(pixels, 100000);
     }
     EXPECT_NEAR(pixels, 44001, 3);
@@ -98,8 +104,8 @@ TEST(PaintPixel, BrushRadiusIsATriangleWave) {
 // The number of draws each mode makes for one pixel: a mode number without
 // its own case fails here.
 TEST(BrushModes, DrawsPerPixel) {
-    const int expected[20] = {0 /* 0: as mode 1 */, 0, 0, 0, 0, 0, 1, 1, 1, 40, 40, 40, 0, 0, 0, 1, 0, 0, 20,
-                              0 /* 19: as mode 1 */};
+    const int expected[20] = {
+        0 /* 0: as mode 1 */, 0, 0, 0, 0, 0, 1, 1, 1, 40, 40, 40, 0, 0, 0, 1, 0, 0, 20, 0 /* 19: as mode 1 */};
     for (int nac = 0; nac <= 19; ++nac) {
         PictureState s = pixelState();
         s.nac = nac;
@@ -113,10 +119,12 @@ TEST(BrushModes, DrawsPerPixel) {
 // Where each mode leaves its mark for the pixel in the middle of a black
 // picture: the number of pixels it changes lies in a range of its own.
 TEST(BrushModes, EveryModeMarksThePicture) {
-    struct { int lo, hi; } changed[19] = {
-        {0, 0}, {1, 1}, {1, 9}, {2, 400}, {20, 400}, {100, 2000}, {10, 12000}, {1, 600},
-        {10, 3000}, {1, 20}, {1, 200}, {1, 200}, {2, 300}, {2, 40}, {3, 200}, {3, 400},
-        {41 * 41, 41 * 41}, {1, 61 * 61}, {10, 800}};
+    struct {
+        int lo, hi;
+    } changed[19] = {{0, 0},      {1, 1},   {1, 9},     {2, 400}, {20, 400},          {100, 2000},
+                     {10, 12000}, {1, 600}, {10, 3000}, {1, 20},  {1, 200},           {1, 200},
+                     {2, 300},    {2, 40},  {3, 200},   {3, 400}, {41 * 41, 41 * 41}, {1, 61 * 61},
+                     {10, 800}};
     for (int nac = 1; nac <= 18; ++nac) {
         PictureState s = pixelState();
         s.nac = nac;

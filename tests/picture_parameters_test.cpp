@@ -1,7 +1,7 @@
 // The picture's name from the clock, the per-picture draws and the colour table.
-#include "session/picture_cycle.h"
-#include "params/colour_table.h"
 #include "params/picture_parameters.h"
+#include "params/colour_table.h"
+#include "session/picture_cycle.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -38,8 +38,8 @@ INSTANTIATE_TEST_SUITE_P(Clock, PictureNameTest,
 // two are separate readings.
 struct MidnightClock final : Clock {
     float secondsSinceMidnight() override { return 0; }
-    std::string date() override { return "12-31-2010"; }   // read just before midnight
-    std::string time() override { return "00:00:00"; }     // read just after it
+    std::string date() override { return "12-31-2010"; }  // read just before midnight
+    std::string time() override { return "00:00:00"; }    // read just after it
 };
 
 TEST(PickParameters, DrawsNineValuesInTheirRanges) {
@@ -55,8 +55,8 @@ TEST(PickParameters, DrawsNineValuesInTheirRanges) {
         PickParameters(s, session.platform());
         ASSERT_EQ(rng.draws() - before, 9u);
         EXPECT_EQ(s.imeslike, "T20101231000000");
-        for (auto [v, lo, hi] : {std::tuple{s.tip1, 1.0, 15.0}, {s.tip2, 1.0, 3.0}, {s.tip3, 1.0, 4.0},
-                                 {s.pozic0, 5.0, 304.0}}) {
+        for (auto [v, lo, hi] :
+             {std::tuple{s.tip1, 1.0, 15.0}, {s.tip2, 1.0, 3.0}, {s.tip3, 1.0, 4.0}, {s.pozic0, 5.0, 304.0}}) {
             EXPECT_EQ(v, std::floor(v));
             EXPECT_GE(v, lo);
             EXPECT_LE(v, hi);
@@ -96,15 +96,14 @@ TEST_P(ColourRampTest, Row) {
     for (int col = 1; col <= 3; ++col) EXPECT_EQ(s.coltab[c.row][col], c.expected) << c.label;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Wraps, ColourRampTest,
-    ::testing::Values(RampCase{"start 255 wraps at once", 255, 0.5, 0, 1},
-                      RampCase{"row 0 is start plus step", 10, 0.75, 0, 10.75},
-                      RampCase{"exactly 255 stays", 253, 1.0, 1, 255},
-                      RampCase{"and wraps in the next row", 253, 1.0, 2, 1},
-                      RampCase{"after a wrap it climbs from 1", 253, 1.0, 3, 2},
-                      RampCase{"255.25 is stored as 1, excess dropped", 254.5, 0.75, 0, 1},
-                      RampCase{"fractions are kept", 1, 1.25, 3, 6}));
+INSTANTIATE_TEST_SUITE_P(Wraps, ColourRampTest,
+                         ::testing::Values(RampCase{"start 255 wraps at once", 255, 0.5, 0, 1},
+                                           RampCase{"row 0 is start plus step", 10, 0.75, 0, 10.75},
+                                           RampCase{"exactly 255 stays", 253, 1.0, 1, 255},
+                                           RampCase{"and wraps in the next row", 253, 1.0, 2, 1},
+                                           RampCase{"after a wrap it climbs from 1", 253, 1.0, 3, 2},
+                                           RampCase{"255.25 is stored as 1, excess dropped", 254.5, 0.75, 0, 1},
+                                           RampCase{"fractions are kept", 1, 1.25, 3, 6}));
 
 TEST(ColourTable, EveryBuiltRowIsOneOrAStepAboveTheLast) {
     PictureState s;

@@ -1,7 +1,7 @@
 // Saving so that no picture's file is lost: pictures of one second, racing
 // savers, and the window's second save of its own picture.
-#include "output/greeting.h"
 #include "output/picture_save.h"
+#include "output/greeting.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -46,9 +46,8 @@ TEST(PictureSave, RacingSaversEachGetAFileOfTheirOwn) {
     std::vector<std::thread> threads;
     for (int k = 0; k < 8; ++k) {
         pictures[k].pset(0, 0, k);
-        threads.emplace_back([&, k] {
-            outcomes[k] = savePicture(pictures[k], dir.filePath("card.png"), "png", SaveMode::NewName);
-        });
+        threads.emplace_back(
+            [&, k] { outcomes[k] = savePicture(pictures[k], dir.filePath("card.png"), "png", SaveMode::NewName); });
     }
     for (auto& t : threads) t.join();
     QSet<QString> paths;

@@ -33,9 +33,7 @@ TEST(Picture, SameNameSamePixelsDifferentNamesDifferentPictures) {
 
 // The session with an event pump that acts at a chosen row.
 struct Driven {
-    explicit Driven(QStringList names) {
-        services.names = std::move(names);
-    }
+    explicit Driven(QStringList names) { services.names = std::move(names); }
     QTemporaryDir dir;
     RandomGenerator rng;
     FixedClock clock{"02-01-2011", "09:03:07"};

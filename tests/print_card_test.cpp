@@ -1,15 +1,15 @@
 // Printing from the window: Ctrl+P and the picture's context menu, Qt's print
 // dialog on the card's page, and the card saved as PDF from the window.
 
-#include "app/form1.h"
-#include "session/picture_cycle.h"
-#include "app/picture_view.h"
 #include "app/print_card.h"
+#include "app/form1.h"
+#include "app/picture_view.h"
 #include "output/picture_file.h"
 #include "pdf_tools.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"
+#include "session/picture_cycle.h"
 
 #include <QAction>
 #include <QApplication>

@@ -16,8 +16,7 @@ struct ProgramRun {
     QByteArray outBytes;
 };
 
-inline QProcessEnvironment headlessEnvironment()
-{
+inline QProcessEnvironment headlessEnvironment() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // No display: the program must not need one for these options.
     environment.remove("DISPLAY");
@@ -27,8 +26,7 @@ inline QProcessEnvironment headlessEnvironment()
     return environment;
 }
 
-inline ProgramRun finish(QProcess& process, int timeoutMs)
-{
+inline ProgramRun finish(QProcess& process, int timeoutMs) {
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
         process.waitForFinished();
@@ -41,8 +39,7 @@ inline ProgramRun finish(QProcess& process, int timeoutMs)
 
 inline ProgramRun runPainterProgram(const QStringList& arguments, const QByteArray& input = {},
                                     const QProcessEnvironment& environment = headlessEnvironment(),
-                                    int timeoutMs = 120000)
-{
+                                    int timeoutMs = 120000) {
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PAINTER_EXECUTABLE), arguments);
@@ -54,8 +51,7 @@ inline ProgramRun runPainterProgram(const QStringList& arguments, const QByteArr
 // A bash command line, for what only a shell gives: a closed standard input,
 // a process substitution. The program is "$PAINTER"; positional arguments are
 // $1, $2, ...
-inline ProgramRun runShell(const QString& script, const QStringList& arguments = {}, int timeoutMs = 120000)
-{
+inline ProgramRun runShell(const QString& script, const QStringList& arguments = {}, int timeoutMs = 120000) {
     QProcess process;
     process.setProcessEnvironment(headlessEnvironment());
     process.start(QStringLiteral("bash"), QStringList{"-c", script, "bash"} + arguments);

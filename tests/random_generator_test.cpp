@@ -39,9 +39,12 @@ TEST(RandomGenerator, ResetForgetsEverythingDrawnBefore) {
 TEST(RandomGenerator, ReseedAfterResetDependsOnlyOnTheSeed) {
     RandomGenerator a, b, c;
     take(b, 777);
-    a.reset(); a.randomize(4397554);
-    b.reset(); b.randomize(4397554);
-    c.reset(); c.randomize(4397555);
+    a.reset();
+    a.randomize(4397554);
+    b.reset();
+    b.randomize(4397554);
+    c.reset();
+    c.randomize(4397555);
     const auto va = take(a, 50);
     EXPECT_EQ(va, take(b, 50));
     EXPECT_NE(va, take(c, 50));
@@ -79,13 +82,13 @@ TEST_P(RecordedSeed, FirstDrawsAfterResetAndRandomizeAreRecorded) {
     EXPECT_EQ(scaled(take(g, 4)), GetParam().firstDraws) << "seed " << GetParam().seed;
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RecordedSeed, ::testing::Values(
-    SeedCase{4396645, {8880414, 2180404, 11680371, 4806989}},   // the empty name
-    SeedCase{4397554, {6275151, 7791837, 5864488, 2901826}},
-    SeedCase{0, {11063523, 9626020, 15081580, 10055787}},
-    SeedCase{-0.0, {11063523, 9626020, 15081580, 10055787}},    // the same as 0
-    SeedCase{50709, {999538, 13763863, 9522197, 3822628}},      // a clock reading
-    SeedCase{-1.5, {2813255, 3367660, 15626749, 10417999}}));
+INSTANTIATE_TEST_SUITE_P(Seeds, RecordedSeed,
+                         ::testing::Values(SeedCase{4396645, {8880414, 2180404, 11680371, 4806989}},  // the empty name
+                                           SeedCase{4397554, {6275151, 7791837, 5864488, 2901826}},
+                                           SeedCase{0, {11063523, 9626020, 15081580, 10055787}},
+                                           SeedCase{-0.0, {11063523, 9626020, 15081580, 10055787}},  // the same as 0
+                                           SeedCase{50709, {999538, 13763863, 9522197, 3822628}},    // a clock reading
+                                           SeedCase{-1.5, {2813255, 3367660, 15626749, 10417999}}));
 
 }  // namespace
 }  // namespace painter

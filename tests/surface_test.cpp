@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <numbers>
@@ -16,8 +18,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include <cstdint>
-#include <cstdlib>
 
 namespace painter {
 namespace {
@@ -107,20 +107,15 @@ TEST_P(SurfacePosition, PSetAndPointAgreeOnThePixel) {
 
 INSTANTIATE_TEST_SUITE_P(
     FillingSurface, SurfacePosition,
-    ::testing::Values(PositionCase{"origin", 0, 0, 0, 0},
-                      PositionCase{"justBelowHalf", 0.49f, 0.4999f, 0, 0},
+    ::testing::Values(PositionCase{"origin", 0, 0, 0, 0}, PositionCase{"justBelowHalf", 0.49f, 0.4999f, 0, 0},
                       PositionCase{"halfGoesUp", 0.5f, 0.5f, 1, 1},
                       PositionCase{"oneAndAHalfGoesUpNotToEven", 1.5f, 2.5f, 2, 3},
                       PositionCase{"minusHalfIsPixelZero", -0.5f, -0.5f, 0, 0},
                       PositionCase{"justBelowMinusHalfIsOutside", -0.5001f, 3, -1, -1},
-                      PositionCase{"lastPixel", 9.4999f, 9.4999f, 9, 9},
-                      PositionCase{"pastLastPixel", 9.5f, 0, -1, -1},
-                      PositionCase{"belowLastRow", 0, 9.5f, -1, -1},
-                      PositionCase{"nanX", kNaN, 0, -1, -1},
-                      PositionCase{"nanY", 0, kNaN, -1, -1},
-                      PositionCase{"infinite", kInf, -kInf, -1, -1},
-                      PositionCase{"huge", 1e30f, 5, -1, -1},
-                      PositionCase{"hugeNegative", 5, -1e30f, -1, -1},
+                      PositionCase{"lastPixel", 9.4999f, 9.4999f, 9, 9}, PositionCase{"pastLastPixel", 9.5f, 0, -1, -1},
+                      PositionCase{"belowLastRow", 0, 9.5f, -1, -1}, PositionCase{"nanX", kNaN, 0, -1, -1},
+                      PositionCase{"nanY", 0, kNaN, -1, -1}, PositionCase{"infinite", kInf, -kInf, -1, -1},
+                      PositionCase{"huge", 1e30f, 5, -1, -1}, PositionCase{"hugeNegative", 5, -1e30f, -1, -1},
                       PositionCase{"tinyNegative", -1e-30f, 1e-30f, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -162,39 +157,46 @@ INSTANTIATE_TEST_SUITE_P(
         ExtentCase{"circleRadius0IsOnePixel", [](FillingSurface& s) { s.circle(50, 40, 0, kInk); }, {50, 40, 50, 40}},
         ExtentCase{"circleRadius1IsA3x3Block", [](FillingSurface& s) { s.circle(50, 40, 1, kInk); }, {49, 39, 51, 41}},
         ExtentCase{"circleRadius10", [](FillingSurface& s) { s.circle(50, 40, 10, kInk); }, {40, 30, 60, 50}},
-        ExtentCase{"circleCentreSnapped", [](FillingSurface& s) { s.circle(50.4f, 39.5f, 10, kInk); }, {40, 30, 60, 50}},
+        ExtentCase{
+            "circleCentreSnapped", [](FillingSurface& s) { s.circle(50.4f, 39.5f, 10, kInk); }, {40, 30, 60, 50}},
         // The reach is floor(radius + 1/2).
         ExtentCase{"circleRadius2_4", [](FillingSurface& s) { s.circle(50, 40, 2.4f, kInk); }, {48, 38, 52, 42}},
         ExtentCase{"circleRadius2_5", [](FillingSurface& s) { s.circle(50, 40, 2.5f, kInk); }, {47, 37, 53, 43}},
         ExtentCase{"ellipseFlat", [](FillingSurface& s) { s.ellipse(50, 40, 20, 0.5f, kInk); }, {30, 30, 70, 50}},
         ExtentCase{"ellipseTall", [](FillingSurface& s) { s.ellipse(50, 40, 20, 2, kInk); }, {40, 20, 60, 60}},
-        ExtentCase{"ellipseNegativeAspectCountsAsPositive", [](FillingSurface& s) { s.ellipse(50, 40, 20, -0.5f, kInk); },
+        ExtentCase{"ellipseNegativeAspectCountsAsPositive",
+                   [](FillingSurface& s) { s.ellipse(50, 40, 20, -0.5f, kInk); },
                    {30, 30, 70, 50}},
-        ExtentCase{"ellipseAspect1IsCircle", [](FillingSurface& s) { s.ellipse(50, 40, 10, 1, kInk); }, {40, 30, 60, 50}},
+        ExtentCase{
+            "ellipseAspect1IsCircle", [](FillingSurface& s) { s.ellipse(50, 40, 10, 1, kInk); }, {40, 30, 60, 50}},
         // B * (A / B) falls a hair short of A = 2 here; the centre row must still reach 2.
         ExtentCase{"ellipseCentreRowReachesItsFullWidth",
-                   [](FillingSurface& s) { s.ellipse(50, 40, 1.5f, 0.054054055f, kInk); }, {48, 40, 52, 40}},
+                   [](FillingSurface& s) { s.ellipse(50, 40, 1.5f, 0.054054055f, kInk); },
+                   {48, 40, 52, 40}},
         ExtentCase{"ellipseAspect0IsARow", [](FillingSurface& s) { s.ellipse(50, 40, 20, 0, kInk); }, {30, 40, 70, 40}},
-        ExtentCase{"ellipseHugeAspectIsAColumn", [](FillingSurface& s) { s.ellipse(50, 40, 20, 1e9f, kInk); },
+        ExtentCase{"ellipseHugeAspectIsAColumn",
+                   [](FillingSurface& s) { s.ellipse(50, 40, 20, 1e9f, kInk); },
                    {50, 20, 50, 60}},
         ExtentCase{"circleAtTopLeftCorner", [](FillingSurface& s) { s.circle(0, 0, 5, kInk); }, {0, 0, 5, 5}},
         ExtentCase{"circleAtBottomRightCorner", [](FillingSurface& s) { s.circle(99, 79, 5, kInk); }, {94, 74, 99, 79}},
         ExtentCase{"circleOnLeftEdge", [](FillingSurface& s) { s.circle(-3, 40, 5, kInk); }, {0, 36, 2, 44}},
         ExtentCase{"circleJustOutside", [](FillingSurface& s) { s.circle(-6, 40, 5, kInk); }, {}},
         ExtentCase{"arcWholeOutline", [](FillingSurface& s) { s.arc(50, 40, 10, 2, 2, 1, kInk); }, {40, 30, 60, 50}},
-        ExtentCase{"arcUpperRightQuarter", [](FillingSurface& s) { s.arc(50, 40, 10, 0, kPi / 2, 1, kInk); },
+        ExtentCase{"arcUpperRightQuarter",
+                   [](FillingSurface& s) { s.arc(50, 40, 10, 0, kPi / 2, 1, kInk); },
                    {50, 30, 60, 40}},
-        ExtentCase{"boxCornersSnappedAnyOrder", [](FillingSurface& s) { s.box(10.4f, 20.6f, 5.5f, 30.2f, kInk); },
+        ExtentCase{"boxCornersSnappedAnyOrder",
+                   [](FillingSurface& s) { s.box(10.4f, 20.6f, 5.5f, 30.2f, kInk); },
                    {6, 21, 10, 30}},
         ExtentCase{"boxZeroSizeIsOnePixel", [](FillingSurface& s) { s.box(3, 3, 3.2f, 2.9f, kInk); }, {3, 3, 3, 3}},
         ExtentCase{"boxOneRow", [](FillingSurface& s) { s.box(3, 3, 9, 3, kInk); }, {3, 3, 9, 3}},
         ExtentCase{"boxWiderThanTheRaster", [](FillingSurface& s) { s.box(-20, 10, 200, 30, kInk); }, {0, 10, 99, 30}},
-        ExtentCase{"boxOverTheBottomRightCorner", [](FillingSurface& s) { s.box(90, 70, 120, 95, kInk); },
-                   {90, 70, 99, 79}},
+        ExtentCase{
+            "boxOverTheBottomRightCorner", [](FillingSurface& s) { s.box(90, 70, 120, 95, kInk); }, {90, 70, 99, 79}},
         ExtentCase{"lineDiagonal", [](FillingSurface& s) { s.line(0, 0, 99, 79, kInk); }, {0, 0, 99, 79}},
         ExtentCase{"lineAcrossTheRaster", [](FillingSurface& s) { s.line(-50, 10, 150, 10, kInk); }, {0, 10, 99, 10}},
-        ExtentCase{"lineDownTheLastColumn", [](FillingSurface& s) { s.line(99.4f, 0.6f, 99.4f, 200, kInk); },
-                   {99, 1, 99, 79}},
+        ExtentCase{
+            "lineDownTheLastColumn", [](FillingSurface& s) { s.line(99.4f, 0.6f, 99.4f, 200, kInk); }, {99, 1, 99, 79}},
         ExtentCase{"lineSinglePixel", [](FillingSurface& s) { s.line(7.3f, 8.6f, 6.7f, 9.4f, kInk); }, {7, 9, 7, 9}},
         ExtentCase{"lineOutsideThroughNoPixel", [](FillingSurface& s) { s.line(-10, -1, 200, -1, kInk); }, {}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -263,18 +265,14 @@ TEST_P(SurfaceClosedFigure, MatchesThePointInEllipseReference) {
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(FillingSurface, SurfaceClosedFigure,
-                         ::testing::Values(ShapeCase{"radius0", 60, 50, 0, 1},
-                                           ShapeCase{"radius1", 60, 50, 1, 1},
-                                           ShapeCase{"radius14", 60, 50, 14, 1},
-                                           ShapeCase{"fractionalEverything", 60.3f, 49.7f, 17.38f, 1},
-                                           ShapeCase{"radius45", 60, 50, 45, 1},
-                                           ShapeCase{"flatAspect", 60, 50, 40, 0.3f},
-                                           ShapeCase{"tallAspect", 60, 50, 45, 3},
-                                           ShapeCase{"veryFlat", 60, 50, 50, 0.02f},
-                                           ShapeCase{"veryTall", 60, 50, 45, 40},
-                                           ShapeCase{"oddAspect", 61.5f, 48.5f, 33.3f, 1.37f}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    FillingSurface, SurfaceClosedFigure,
+    ::testing::Values(ShapeCase{"radius0", 60, 50, 0, 1}, ShapeCase{"radius1", 60, 50, 1, 1},
+                      ShapeCase{"radius14", 60, 50, 14, 1}, ShapeCase{"fractionalEverything", 60.3f, 49.7f, 17.38f, 1},
+                      ShapeCase{"radius45", 60, 50, 45, 1}, ShapeCase{"flatAspect", 60, 50, 40, 0.3f},
+                      ShapeCase{"tallAspect", 60, 50, 45, 3}, ShapeCase{"veryFlat", 60, 50, 50, 0.02f},
+                      ShapeCase{"veryTall", 60, 50, 45, 40}, ShapeCase{"oddAspect", 61.5f, 48.5f, 33.3f, 1.37f}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SurfaceCircle, PixelsExactlyOnTheBoundaryAreIn) {
     // Radius 4.5 grows to 5: (3, 4), (4, 3), (5, 0) and (0, 5) lie exactly on
@@ -474,14 +472,10 @@ TEST_P(SurfaceLine, OnePixelPerMajorStepNearestTheExactLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FillingSurface, SurfaceLine,
-                         ::testing::Values(LineCase{"horizontal", 3, 5, 90, 5},
-                                           LineCase{"vertical", 7, 70, 7, 2},
-                                           LineCase{"diagonal", 0, 0, 79, 79},
-                                           LineCase{"antiDiagonal", 10, 70, 70, 10},
-                                           LineCase{"shallow", 2, 3, 97, 20},
-                                           LineCase{"shallowUp", 2, 60, 97, 51},
-                                           LineCase{"steep", 40, 2, 55, 77},
-                                           LineCase{"steepLeft", 60, 2, 41, 77},
+                         ::testing::Values(LineCase{"horizontal", 3, 5, 90, 5}, LineCase{"vertical", 7, 70, 7, 2},
+                                           LineCase{"diagonal", 0, 0, 79, 79}, LineCase{"antiDiagonal", 10, 70, 70, 10},
+                                           LineCase{"shallow", 2, 3, 97, 20}, LineCase{"shallowUp", 2, 60, 97, 51},
+                                           LineCase{"steep", 40, 2, 55, 77}, LineCase{"steepLeft", 60, 2, 41, 77},
                                            LineCase{"halfSlopeTies", 10, 10, 20, 15},
                                            LineCase{"fractionalEnds", 3.49f, 4.5f, 88.51f, 61.2f},
                                            LineCase{"point", 50.2f, 40.3f, 49.8f, 39.7f},
@@ -623,17 +617,21 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"lineNaN", [](FillingSurface& s) { s.line(0, 0, kNaN, 30, kInk); }, Expect::Nothing},
         HostileCase{"lineInfinite", [](FillingSurface& s) { s.line(-kInf, 3, 20, 3, kInk); }, Expect::Nothing},
         HostileCase{"lineHugeAcross", [](FillingSurface& s) { s.line(-kBig, 3, kBig, 7, kInk); }, Expect::Something},
-        HostileCase{"lineHugeDiagonal", [](FillingSurface& s) { s.line(-kBig, -kBig, kBig, kBig, kInk); }, Expect::Anything},
+        HostileCase{"lineHugeDiagonal", [](FillingSurface& s) { s.line(-kBig, -kBig, kBig, kBig, kInk); },
+                    Expect::Anything},
         HostileCase{"lineHugeSteep", [](FillingSurface& s) { s.line(20, -kBig, 21, kBig, kInk); }, Expect::Something},
         HostileCase{"lineHugeOneEnd", [](FillingSurface& s) { s.line(25, 20, 3e38f, 1e37f, kInk); }, Expect::Something},
-        HostileCase{"lineHugeFarAway", [](FillingSurface& s) { s.line(kBig, kBig, 2 * kBig, 3 * kBig, kInk); }, Expect::Nothing},
-        HostileCase{"lineLongInRange", [](FillingSurface& s) { s.line(-1e6f, -3e5f, 1e6f, 3e5f, kInk); }, Expect::Something},
-        HostileCase{"lineJustPastTheExactRange",
-                    [](FillingSurface& s) { s.line(-1048577, 20, 1048580, 20, kInk); }, Expect::Something},
+        HostileCase{"lineHugeFarAway", [](FillingSurface& s) { s.line(kBig, kBig, 2 * kBig, 3 * kBig, kInk); },
+                    Expect::Nothing},
+        HostileCase{"lineLongInRange", [](FillingSurface& s) { s.line(-1e6f, -3e5f, 1e6f, 3e5f, kInk); },
+                    Expect::Something},
+        HostileCase{"lineJustPastTheExactRange", [](FillingSurface& s) { s.line(-1048577, 20, 1048580, 20, kInk); },
+                    Expect::Something},
         HostileCase{"boxNaN", [](FillingSurface& s) { s.box(0, 0, 10, kNaN, kInk); }, Expect::Nothing},
         HostileCase{"boxInfinite", [](FillingSurface& s) { s.box(-kInf, -kInf, kInf, kInf, kInk); }, Expect::Nothing},
         HostileCase{"boxHuge", [](FillingSurface& s) { s.box(-kBig, -kBig, kBig, kBig, kInk); }, Expect::Anything},
-        HostileCase{"boxHugeEdgeThrough", [](FillingSurface& s) { s.box(20, -kBig, kBig, kBig, kInk); }, Expect::Something},
+        HostileCase{"boxHugeEdgeThrough", [](FillingSurface& s) { s.box(20, -kBig, kBig, kBig, kInk); },
+                    Expect::Something},
         HostileCase{"circleNaNCentre", [](FillingSurface& s) { s.circle(kNaN, 5, 10, kInk); }, Expect::Nothing},
         HostileCase{"circleNaNRadius", [](FillingSurface& s) { s.circle(25, 20, kNaN, kInk); }, Expect::Nothing},
         HostileCase{"circleInfiniteRadius", [](FillingSurface& s) { s.circle(25, 20, kInf, kInk); }, Expect::Nothing},
@@ -641,19 +639,29 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"circleNegativeRadius", [](FillingSurface& s) { s.circle(25, 20, -3, kInk); }, Expect::Nothing},
         HostileCase{"circleZeroRadius", [](FillingSurface& s) { s.circle(25, 20, 0, kInk); }, Expect::Something},
         HostileCase{"circleHugeRadius", [](FillingSurface& s) { s.circle(25, 20, 1e9f, kInk); }, Expect::Anything},
-        HostileCase{"circleHugeEverything", [](FillingSurface& s) { s.circle(kBig, -kBig, 3e38f, kInk); }, Expect::Anything},
-        HostileCase{"circleHugeCentreSmallRadius", [](FillingSurface& s) { s.circle(-kBig, kBig, 10, kInk); }, Expect::Nothing},
-        HostileCase{"circleFractional", [](FillingSurface& s) { s.circle(0.4999f, -0.5f, 0.49f, kInk); }, Expect::Something},
+        HostileCase{"circleHugeEverything", [](FillingSurface& s) { s.circle(kBig, -kBig, 3e38f, kInk); },
+                    Expect::Anything},
+        HostileCase{"circleHugeCentreSmallRadius", [](FillingSurface& s) { s.circle(-kBig, kBig, 10, kInk); },
+                    Expect::Nothing},
+        HostileCase{"circleFractional", [](FillingSurface& s) { s.circle(0.4999f, -0.5f, 0.49f, kInk); },
+                    Expect::Something},
         HostileCase{"ellipseAspect0", [](FillingSurface& s) { s.ellipse(25, 20, 30, 0, kInk); }, Expect::Something},
-        HostileCase{"ellipseAspectHuge", [](FillingSurface& s) { s.ellipse(25, 20, 30, 1e9f, kInk); }, Expect::Something},
-        HostileCase{"ellipseAspectMax", [](FillingSurface& s) { s.ellipse(25, 20, 3e38f, 3e38f, kInk); }, Expect::Anything},
-        HostileCase{"ellipseAspectTiny", [](FillingSurface& s) { s.ellipse(25, 20, 3e38f, 1e-45f, kInk); }, Expect::Anything},
+        HostileCase{"ellipseAspectHuge", [](FillingSurface& s) { s.ellipse(25, 20, 30, 1e9f, kInk); },
+                    Expect::Something},
+        HostileCase{"ellipseAspectMax", [](FillingSurface& s) { s.ellipse(25, 20, 3e38f, 3e38f, kInk); },
+                    Expect::Anything},
+        HostileCase{"ellipseAspectTiny", [](FillingSurface& s) { s.ellipse(25, 20, 3e38f, 1e-45f, kInk); },
+                    Expect::Anything},
         HostileCase{"ellipseAspectNaN", [](FillingSurface& s) { s.ellipse(25, 20, 30, kNaN, kInk); }, Expect::Nothing},
-        HostileCase{"ellipseAspectInfinite", [](FillingSurface& s) { s.ellipse(25, 20, 30, -kInf, kInk); }, Expect::Nothing},
+        HostileCase{"ellipseAspectInfinite", [](FillingSurface& s) { s.ellipse(25, 20, 30, -kInf, kInk); },
+                    Expect::Nothing},
         HostileCase{"arcNaNAngle", [](FillingSurface& s) { s.arc(25, 20, 10, kNaN, 1, 1, kInk); }, Expect::Nothing},
-        HostileCase{"arcInfiniteAngle", [](FillingSurface& s) { s.arc(25, 20, 10, 0, kInf, 1, kInk); }, Expect::Nothing},
-        HostileCase{"arcHugeAngles", [](FillingSurface& s) { s.arc(25, 20, 10, kBig, -kBig, 1, kInk); }, Expect::Something},
-        HostileCase{"arcHugeRadius", [](FillingSurface& s) { s.arc(25, -1e9f + 10, 1e9f, 1, 2, 1, kInk); }, Expect::Anything},
+        HostileCase{"arcInfiniteAngle", [](FillingSurface& s) { s.arc(25, 20, 10, 0, kInf, 1, kInk); },
+                    Expect::Nothing},
+        HostileCase{"arcHugeAngles", [](FillingSurface& s) { s.arc(25, 20, 10, kBig, -kBig, 1, kInk); },
+                    Expect::Something},
+        HostileCase{"arcHugeRadius", [](FillingSurface& s) { s.arc(25, -1e9f + 10, 1e9f, 1, 2, 1, kInk); },
+                    Expect::Anything},
         HostileCase{"arcAspectNaN", [](FillingSurface& s) { s.arc(25, 20, 10, 1, 2, kNaN, kInk); }, Expect::Nothing}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -729,8 +737,10 @@ TEST(SurfaceHostile, CircleCentredBillionsOfPixelsAwayReachesExactlyItsEdge) {
         FillingSurface s = blank(w, h);
         s.fillStyle = 0;
         s.fillColor = kFill;
-        if (across) s.circle(kC, 20, kR, kInk);
-        else s.circle(20, kC, kR, kInk);
+        if (across)
+            s.circle(kC, 20, kR, kInk);
+        else
+            s.circle(20, kC, kR, kInk);
         for (int i = 0; i < 300; ++i)
             for (int j = 0; j < 40; ++j) {
                 const Colour expected = i < 256 ? kFill : i == 256 ? kInk : kBack;
@@ -741,7 +751,7 @@ TEST(SurfaceHostile, CircleCentredBillionsOfPixelsAwayReachesExactlyItsEdge) {
 
 TEST(SurfaceHostile, DegenerateAspectsGiveAStraightRun) {
     FillingSurface s = blank(100, 80);
-    s.ellipse(50, 40, 20, 0, kInk);  // vertical half-axis 0
+    s.ellipse(50, 40, 20, 0, kInk);       // vertical half-axis 0
     s.ellipse(10, 40, 20, 1e9f, kOther);  // horizontal half-axis 2e-8
     EXPECT_EQ(countOf(s, kInk), 41);
     EXPECT_EQ(countOf(s, kOther), 41);
@@ -758,8 +768,8 @@ TEST(SurfaceHostile, DegenerateAspectsGiveAStraightRun) {
 // edge of and beyond every side and corner, fractional, NaN and infinite, with
 // a solid and a transparent fill over a checkerboard that shows the centre.
 TEST(SurfaceSpeck, CoversTheSamePixelsAsTheGeneralCircle) {
-    const std::vector<float> xs = {kNaN, kInf, -kInf, -2.5f, -1.5f, -1.49f, -0.5f, 0, 0.49f, 0.5f, 1, 2.7f,
-                                   5.5f, 6.25f, 6.5f, 7.49f, 7.5f, 8.6f, 1e9f};
+    const std::vector<float> xs = {kNaN, kInf, -kInf, -2.5f, -1.5f, -1.49f, -0.5f, 0,    0.49f, 0.5f,
+                                   1,    2.7f, 5.5f,  6.25f, 6.5f,  7.49f,  7.5f,  8.6f, 1e9f};
     for (int style : {0, 1}) {
         for (float x : xs) {
             for (float y : xs) {
@@ -805,7 +815,8 @@ TEST(SurfaceLine, EveryLengthFollowsTheNearestPixelRule) {
         for (long i = 0; i <= n; ++i) {
             const long v = v0 + sv * (n == 0 ? 0 : (2 * i * m + n) / (2 * n));
             const long x = xMajor ? u0 + i : v, y = xMajor ? v : u0 + i;
-            if (x >= 0 && x < kW && y >= 0 && y < kH) expected.row(static_cast<int>(y))[x] = FillingSurface::toPixel(kInk);
+            if (x >= 0 && x < kW && y >= 0 && y < kH)
+                expected.row(static_cast<int>(y))[x] = FillingSurface::toPixel(kInk);
         }
         ASSERT_TRUE(samePixels(drawn, expected)) << "(" << x1 << "," << y1 << ")-(" << x2 << "," << y2 << ")";
     }

@@ -1,11 +1,11 @@
 #pragma once
 // Small helpers shared by the engine tests.
 
-#include "session/first_picture.h"
-#include "session/picture_cycle.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"
+#include "session/first_picture.h"
+#include "session/picture_cycle.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -17,8 +17,8 @@
 #include <unistd.h>
 
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -50,10 +50,9 @@ struct PumpServices : QuietServices {
 };
 
 inline QByteArray sha256(const Surface& s) {
-    return QCryptographicHash::hash(
-               QByteArrayView(reinterpret_cast<const char*>(s.pixels()),
-                              static_cast<qsizetype>(s.width()) * s.height() * 4),
-               QCryptographicHash::Sha256)
+    return QCryptographicHash::hash(QByteArrayView(reinterpret_cast<const char*>(s.pixels()),
+                                                   static_cast<qsizetype>(s.width()) * s.height() * 4),
+                                    QCryptographicHash::Sha256)
         .toHex();
 }
 

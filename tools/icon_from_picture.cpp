@@ -19,16 +19,14 @@ namespace {
 constexpr std::array kSizes{16, 22, 24, 32, 48, 64, 128, 256};
 constexpr int kGreetingRow = 490;  // the greeting's first row in a 525-row picture
 
-int fail(const QString& message)
-{
+int fail(const QString& message) {
     QTextStream(stderr) << "painter_icon: " << message << Qt::endl;
     return 1;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 3) return fail(QStringLiteral("usage: painter_icon PICTURE.png OUTDIR"));

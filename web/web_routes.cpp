@@ -83,8 +83,8 @@ WebResponse picture(const WebRequest& request, const PaintServices& paint) {
     if (auto* refused = std::get_if<WebResponse>(&name)) return *refused;
     const Field formatField = queryField(request.query, "format");
     if (formatField.repeated) return errorResponse(400, QStringLiteral("format is given more than once"));
-    const QString format = formatField.present ? QString::fromLatin1(formatField.value).toLower()
-                                               : QStringLiteral("png");
+    const QString format =
+        formatField.present ? QString::fromLatin1(formatField.value).toLower() : QStringLiteral("png");
     if (const auto problem = webFormatProblem(format)) return errorResponse(problem->status, problem->reason);
 
     WebResponse r = cacheable(entityTag(std::get<QString>(name), format), request.ifNoneMatch);

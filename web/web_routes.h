@@ -11,8 +11,8 @@
 
 #include <functional>
 #include <optional>
-#include <variant>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace painter {
@@ -24,8 +24,8 @@ inline constexpr int kMaxHeaderFields = 100;
 
 struct WebRequest {
     QByteArray method;
-    QByteArray path;       // decoded, without the query
-    HeaderList query;      // decoded names and values, in order, as bytes
+    QByteArray path;   // decoded, without the query
+    HeaderList query;  // decoded names and values, in order, as bytes
     QByteArray ifNoneMatch;
     int headerFields = 0;
 };

@@ -1,10 +1,10 @@
 #include "web/web_server.h"
 
+#include "platform/surface_text.h"
 #include "session/describe.h"
 #include "session/first_picture.h"
-#include "platform/surface_text.h"
-#include "web/worker_pool.h"
 #include "web/web_routes.h"
+#include "web/worker_pool.h"
 
 #include <httplib.h>
 
@@ -34,10 +34,10 @@ namespace {
 using Steady = std::chrono::steady_clock;
 
 // What one client may cost before it is answered or dropped.
-constexpr std::size_t kRequestBudget = 64 * 1024;       // bytes of one request's line and headers
+constexpr std::size_t kRequestBudget = 64 * 1024;          // bytes of one request's line and headers
 constexpr auto kRequestTimeout = std::chrono::seconds(5);  // to send one whole request
 constexpr auto kWriteTimeout = std::chrono::seconds(5);
-constexpr auto kKeepAlive = std::chrono::seconds(5);       // idle between requests
+constexpr auto kKeepAlive = std::chrono::seconds(5);  // idle between requests
 constexpr int kRequestsPerConnection = 1000;
 // Threads that read requests and write answers; they wait for pictures but never paint.
 constexpr int kConnectionThreads = 64;
@@ -260,8 +260,8 @@ PaintServices poolServices(WorkerPool& pool) {
         return painted->get();
     };
     services.describe = [&pool](const QString& name) -> std::optional<QByteArray> {
-        auto described = pool.trySubmit(
-            [name] { return QJsonDocument(describeName(name)).toJson(QJsonDocument::Indented); });
+        auto described =
+            pool.trySubmit([name] { return QJsonDocument(describeName(name)).toJson(QJsonDocument::Indented); });
         if (!described) return std::nullopt;
         return described->get();
     };
@@ -303,9 +303,10 @@ void installHandlers(PainterHttpServer& server, const PaintServices& services, b
     }));
     if (quiet) return;
     server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
-        const auto ms = tConnection ? std::chrono::duration_cast<std::chrono::milliseconds>(
-                                          Steady::now() - tConnection->started()).count()
-                                    : 0;
+        const auto ms =
+            tConnection
+                ? std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - tConnection->started()).count()
+                : 0;
         const std::size_t bytes = req.method == "HEAD" ? 0 : res.body.size();
         std::fprintf(stderr, "%s %s %d %zu B %lld ms\n", req.method.empty() ? "-" : req.method.c_str(),
                      loggedPath(req.path).c_str(), res.status, bytes, static_cast<long long>(ms));
@@ -372,8 +373,9 @@ int runWebServer(const WebServerOptions& options) {
     installHandlers(server, poolServices(pool), options.quiet);
 
     const std::string host = options.address.host.toStdString();
-    const int port = options.address.port == 0 ? server.bind_to_any_port(host)
-                                               : (server.bind_to_port(host, options.address.port) ? options.address.port : -1);
+    const int port = options.address.port == 0
+                         ? server.bind_to_any_port(host)
+                         : (server.bind_to_port(host, options.address.port) ? options.address.port : -1);
     if (port <= 0) {
         std::fprintf(stderr, "painter: cannot listen on %s:%d: %s\n", host.c_str(), options.address.port,
                      errno ? std::strerror(errno) : "address not available");

@@ -18,9 +18,9 @@ std::optional<ServeAddress> parseServeAddress(const QString& text, QString* erro
 
 struct WebServerOptions {
     ServeAddress address;
-    int workers = 0;      // painting threads; 0: one per core
-    int queue = 64;       // pictures that may wait for a painting thread
-    bool quiet = false;   // no line per request
+    int workers = 0;     // painting threads; 0: one per core
+    int queue = 64;      // pictures that may wait for a painting thread
+    bool quiet = false;  // no line per request
 };
 
 // Serves until SIGTERM or SIGINT, then finishes the requests in hand.

@@ -12,11 +12,11 @@
 // - an accepted name paints a whole picture, and painting it again in the
 //   same session gives the same pixels.
 
-#include "session/picture_cycle.h"
 #include "params/name_entry.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"
+#include "session/picture_cycle.h"
 
 #include <QCryptographicHash>
 #include <QGuiApplication>
@@ -66,9 +66,9 @@ std::int32_t closedFormSeed(const QString& name) {
 }
 
 QByteArray pixelHash(const Surface& s) {
-    return QCryptographicHash::hash(QByteArrayView(reinterpret_cast<const char*>(s.pixels()),
-                                                   static_cast<qsizetype>(s.width()) * s.height() * 4),
-                                    QCryptographicHash::Sha256);
+    return QCryptographicHash::hash(
+        QByteArrayView(reinterpret_cast<const char*>(s.pixels()), static_cast<qsizetype>(s.width()) * s.height() * 4),
+        QCryptographicHash::Sha256);
 }
 
 void checkPromptLoop(const QString& name, bool accepted) {
@@ -132,9 +132,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // input reads "0ana novak"), odd is raw UTF-16 in the machine's byte order.
     const bool utf16 = data[0] & 1;
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const QString name = utf16 ? QString(reinterpret_cast<const QChar*>(bytes.data()),
-                                         static_cast<qsizetype>(bytes.size() / 2))
-                               : QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    const QString name =
+        utf16 ? QString(reinterpret_cast<const QChar*>(bytes.data()), static_cast<qsizetype>(bytes.size() / 2))
+              : QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 
     const bool accepted = !nameRejection(name).has_value();
     if (accepted != plainlyAcceptable(name)) fail("nameRejection breaks the rule", name);

@@ -30,8 +30,8 @@ namespace painter {
 namespace {
 
 // Odd sizes: single pixels, single rows and columns, a raster with nothing in it.
-constexpr int kSizes[][2] = {{1, 1}, {2, 700}, {700, 2}, {1, 9},  {9, 1},  {3, 3},  {5, 7},
-                             {16, 9}, {33, 17}, {0, 0},  {0, 5},  {5, 0},  {2, 2},  {70, 52}};
+constexpr int kSizes[][2] = {{1, 1},  {2, 700}, {700, 2}, {1, 9}, {9, 1}, {3, 3}, {5, 7},
+                             {16, 9}, {33, 17}, {0, 0},   {0, 5}, {5, 0}, {2, 2}, {70, 52}};
 // How much larger the references are: enough for a figure to run past each
 // edge of the raster under test.
 constexpr int kMargin = 3;
@@ -78,7 +78,7 @@ float specialFloat(FuzzedDataProvider& in, const Surface& s) {
                            0.49999997f,  // the float just below a half
                            1.5f,
                            -1.5f,
-                           1048576.0f,   // 2^20, where lines start to be pre-clipped
+                           1048576.0f,  // 2^20, where lines start to be pre-clipped
                            1048577.0f,
                            -1048577.0f,
                            8388608.0f,   // 2^23: no fractions left
