@@ -151,8 +151,8 @@ const std::vector<OptionSpec>& commandLineOptions() {
              kSingleMode | kBatchMode},
             {{"serve"},
              "address",
-             "Serve pictures over HTTP on [HOST:]PORT (host 127.0.0.1 unless given; port 0 picks a free one); "
-             "--jobs painting threads.",
+             "Serve pictures over HTTP on [HOST:]PORT (alone: 127.0.0.1:8080; host 127.0.0.1 unless given; port 0 "
+             "picks a free one); --jobs painting threads.",
              "--serve 8080",
              kServeMode},
             {{"queue"},
@@ -403,6 +403,9 @@ QString CommandLine::helpAllText() const {
     return text;
 }
 
+// Where --serve listens when it is given no address.
+constexpr const char* kDefaultServeAddress = "127.0.0.1:8080";
+
 CommandLineRequest CommandLine::parse(const QStringList& arguments) {
     CommandLineRequest request;
     auto invalid = [&request](const QString& why) {
@@ -411,7 +414,15 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
         return request;
     };
 
-    if (!parser_.parse(arguments)) return invalid(parser_.errorText());
+    // --serve takes its address, but alone (last, or before another option)
+    // it serves on the usual one; the option parser knows no optional values.
+    QStringList withAddress = arguments;
+    for (qsizetype k = 1; k < withAddress.size(); ++k)
+        if (withAddress[k] == QLatin1String("--serve") &&
+            (k + 1 == withAddress.size() || withAddress[k + 1].startsWith(QLatin1Char('-'))))
+            withAddress.insert(k + 1, QString::fromLatin1(kDefaultServeAddress));
+
+    if (!parser_.parse(withAddress)) return invalid(parser_.errorText());
     if (parser_.isSet(QStringLiteral("help-all"))) {
         request.kind = CommandLineRequest::Kind::HelpAll;
         return request;

@@ -158,6 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{.label = "Serve",
                   .arguments = {"--serve", "8080", "--jobs", "3", "--queue", "9", "--quiet"},
                   .kind = Kind::Serve},
+        ParseCase{.label = "ServeAlone", .arguments = {"--serve"}, .kind = Kind::Serve},
+        ParseCase{.label = "ServeAloneBeforeAnOption", .arguments = {"--serve", "--quiet"}, .kind = Kind::Serve},
         ParseCase{.label = "ServeWithName",
                   .arguments = {"--serve", "8080", "--name", "ana"},
                   .kind = Kind::Invalid,
@@ -276,6 +278,13 @@ TEST(ServeAddress, HostAndPortOfTheArgument) {
         ASSERT_EQ(r.kind, Kind::Serve) << c.text << ": " << r.error.toStdString();
         EXPECT_EQ(r.serveHost, QString::fromLatin1(c.host)) << c.text;
         EXPECT_EQ(r.servePort, c.port) << c.text;
+    }
+    // Without an address, alone or before another option: the usual one.
+    for (const QStringList& arguments : {QStringList{"painter", "--serve"}, {"painter", "--serve", "-q"}}) {
+        const CommandLineRequest r = commandLine.parse(arguments);
+        ASSERT_EQ(r.kind, Kind::Serve) << r.error.toStdString();
+        EXPECT_EQ(r.serveHost, QStringLiteral("127.0.0.1"));
+        EXPECT_EQ(r.servePort, 8080);
     }
 }
 
