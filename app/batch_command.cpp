@@ -1,6 +1,7 @@
 #include "app/batch_command.h"
 
 #include "app/card_commands.h"
+#include "app/console.h"
 #include "app/stop_signals.h"
 
 #include <QCoreApplication>
@@ -21,13 +22,6 @@
 namespace painter {
 
 namespace {
-
-QTextStream& err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-QString programName() { return QCoreApplication::applicationName(); }
 
 // The first kReportedLines lines, then how many more there are: a list of a
 // million bad lines gives twenty-one lines of report, not seventy megabytes.

@@ -1,6 +1,7 @@
 #include "app/card_commands.h"
 
 #include "app/batch_command.h"
+#include "app/console.h"
 #include "output/card_pdf.h"
 #include "output/contact_sheet.h"
 #include "output/picture_file.h"
@@ -21,13 +22,6 @@
 namespace painter {
 
 namespace {
-
-QTextStream& err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-QString programName() { return QCoreApplication::applicationName(); }
 
 // A file nobody can keep is found before any painting.
 Problem fileProblem(const QString& path) { return outputFolderProblem(QFileInfo(path).absolutePath()); }

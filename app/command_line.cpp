@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/batch_command.h"
+#include "app/console.h"
 #include "app/form1.h"
 #include "app/output_format.h"
 #include "app/qt_window_services.h"
@@ -178,18 +179,6 @@ const std::vector<OptionSpec>& commandLineOptions() {
 }
 
 namespace {
-
-QTextStream& err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-QTextStream& out() {
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-QString programName() { return QCoreApplication::applicationName(); }
 
 // What a mode is called in "does nothing with ..." and "goes with ...".
 QString modeWord(unsigned mode) {
