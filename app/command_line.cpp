@@ -205,7 +205,7 @@ QString goesWith(unsigned modes) {
     return words.join(QStringLiteral(" or "));
 }
 
-QString dashed(const OptionSpec& spec) { return (spec.qtOption ? "-" : "--") + spec.names.first(); }
+QString dashed(const OptionSpec& declared) { return (declared.qtOption ? "-" : "--") + declared.names.first(); }
 
 // One picture without a window, painted exactly as the window paints a name
 // first, then written: to --output, to standard output, or into the save
@@ -374,21 +374,23 @@ CommandLine::CommandLine() : helpOption_(parser_.addHelpOption()), versionOption
     // Qt's own options are single-dash words (-platform, -style); reading them
     // as long options keeps them whole.
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec& spec : commandLineOptions()) {
+    for (const OptionSpec& declared : commandLineOptions()) {
         QCommandLineOption option(
-            spec.names, spec.help + (spec.example.isEmpty() ? QString() : "\nExample: painter " + spec.example),
-            spec.valueName);
-        if (spec.qtOption) option.setFlags(QCommandLineOption::HiddenFromHelp);
+            declared.names,
+            declared.help + (declared.example.isEmpty() ? QString() : "\nExample: painter " + declared.example),
+            declared.valueName);
+        if (declared.qtOption) option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser_.addOption(option);
     }
 }
 
 QString CommandLine::helpAllText() const {
     QString text = helpText() + QStringLiteral("\nWindow options, taken by Qt when the window opens:\n");
-    for (const OptionSpec& spec : commandLineOptions())
-        if (spec.qtOption)
+    for (const OptionSpec& declared : commandLineOptions())
+        if (declared.qtOption)
             text += QStringLiteral("  -%1%2\n")
-                        .arg(spec.names.first(), spec.valueName.isEmpty() ? QString() : " <" + spec.valueName + ">");
+                        .arg(declared.names.first(),
+                             declared.valueName.isEmpty() ? QString() : " <" + declared.valueName + ">");
     return text;
 }
 
@@ -428,14 +430,14 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
         return invalid(QStringLiteral("unexpected argument '%1'").arg(parser_.positionalArguments().constFirst()));
 
     // Every option once: a second --name would silently win over the first.
-    const auto& specs = commandLineOptions();
+    const auto& declaredOptions = commandLineOptions();
     QHash<QString, const OptionSpec*> byName;
-    for (const OptionSpec& spec : specs)
-        for (const QString& n : spec.names) byName.insert(n, &spec);
+    for (const OptionSpec& declared : declaredOptions)
+        for (const QString& n : declared.names) byName.insert(n, &declared);
     QHash<const OptionSpec*, int> given;
     for (const QString& n : parser_.optionNames())
-        if (const OptionSpec* spec = byName.value(n); spec && ++given[spec] == 2)
-            return invalid(QStringLiteral("%1 is given twice").arg(dashed(*spec)));
+        if (const OptionSpec* declared = byName.value(n); declared && ++given[declared] == 2)
+            return invalid(QStringLiteral("%1 is given twice").arg(dashed(*declared)));
     auto isSet = [this](const char* name) { return parser_.isSet(QString::fromLatin1(name)); };
     auto value = [this](const char* name) { return parser_.value(QString::fromLatin1(name)); };
 
@@ -447,15 +449,15 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
                           : isSet("name")  ? (isSet("describe") ? kDescribeMode : kSingleMode)
                                            : kWindowMode;
     // An option that does nothing in the chosen mode is refused, not ignored.
-    for (const OptionSpec& spec : specs) {
-        if (!given.contains(&spec) || (spec.modes & mode)) continue;
-        if (spec.qtOption)
+    for (const OptionSpec& declared : declaredOptions) {
+        if (!given.contains(&declared) || (declared.modes & mode)) continue;
+        if (declared.qtOption)
             return invalid(QStringLiteral("%1 is an option of the window; it does nothing with %2")
-                               .arg(dashed(spec), modeWord(mode)));
+                               .arg(dashed(declared), modeWord(mode)));
         if (mode == kWindowMode)
-            return invalid(QStringLiteral("%1 goes with %2").arg(dashed(spec), goesWith(spec.modes)));
+            return invalid(QStringLiteral("%1 goes with %2").arg(dashed(declared), goesWith(declared.modes)));
         return invalid(QStringLiteral("%1 does nothing with %2; it goes with %3")
-                           .arg(dashed(spec), modeWord(mode), goesWith(spec.modes)));
+                           .arg(dashed(declared), modeWord(mode), goesWith(declared.modes)));
     }
 
     request.folder = isSet("folder") ? value("folder") : defaultPictureFolder();
