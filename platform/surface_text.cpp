@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace painter {
 QFont captionFont(double points) {
@@ -24,12 +23,6 @@ QFont captionFont(double points) {
 }
 
 void printText(Surface& surface, const QString& text) {
-    // Qt's glyph rasteriser is not safe to run on several threads at once:
-    // pictures painted side by side (a batch, a list of cards) came out now
-    // and then with a garbled greeting. Text is a sliver of a picture's time,
-    // so it is drawn one thread at a time.
-    static std::mutex oneAtATime;
-    const std::lock_guard lock(oneAtATime);
     const double points = std::isfinite(surface.fontSize) ? std::clamp(surface.fontSize, 1.0, 400.0) : 12.0;
     const QFont font = captionFont(points);
     const QFontMetrics metrics(font);
