@@ -195,7 +195,7 @@ BatchResult paintPlan(BatchPlan plan, const BatchOptions& options) {
     const auto stopped = [&options] { return options.stop && options.stop->load() != 0; };
     auto work = [&] {
         for (std::size_t k = nextJob++; k < jobs.size() && !stopped(); k = nextJob++) {
-            const BatchEntry& e = plan.entries[jobs[k]];
+            const BatchEntry& e = plan.entries.at(jobs[k]);  // at(): never a copy of the list on a worker
             Outcome o{jobs[k], paintOne(e.name, e.file, options)};
             std::lock_guard lock(mutex);
             outcomes.push_back(std::move(o));

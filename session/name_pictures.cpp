@@ -32,7 +32,9 @@ void NamePictures::paintRound(int first) {
     std::atomic<int> next{0};
     auto work = [&] {
         for (int k = next++; k < round; k = next++)
-            pictures_[static_cast<std::size_t>(k)] = paintNamePicture(names_[first + k], year_, false);
+            // at(), never operator[]: the list may share its data with the caller's, and a
+            // non-const index would make each worker copy it at once, freeing the other's.
+            pictures_[static_cast<std::size_t>(k)] = paintNamePicture(names_.at(first + k), year_, false);
     };
     std::vector<std::thread> pool;
     for (int w = 0; w < std::min(workers_, round); ++w) pool.emplace_back(work);
