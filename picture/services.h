@@ -52,8 +52,9 @@ struct Platform {
     QString folder;                 // where pictures are saved
     PictureFacts* facts = nullptr;  // filled in when set
     // The scan may run the field arithmetic ahead on a second thread (same
-    // pixels, same state between rows); off where every core already paints.
-    bool fieldAhead = true;
+    // pixels, same state between rows). Off until it has run longer under
+    // load everywhere a picture is painted; the speed table measures both.
+    bool fieldAhead = false;
 };
 
 }  // namespace painter

@@ -13,7 +13,7 @@ namespace painter {
 
 // The picture a name paints as the first picture after start-up, wishing
 // luck in `year`; `fieldAhead` as in FirstPictureOptions.
-QImage paintNamePicture(const QString& name, int year = 2011, bool fieldAhead = true);
+QImage paintNamePicture(const QString& name, int year = 2011, bool fieldAhead = false);
 
 // Paints ahead a few pictures per worker at a time, so only those are held,
 // however long the list.
