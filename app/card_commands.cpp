@@ -81,31 +81,28 @@ int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& nameL
         if (!request.quiet)
             err() << QStringLiteral("[%1/%2] %3").arg(k + 1).arg(names.size()).arg(names[k]) << Qt::endl;
         if (!request.sheet.isEmpty()) sheet << SheetEntry{names[k], sheetThumbnail(picture)};
-        bool ok = true;
+        Problem problem;
         if (!request.outputDir.isEmpty()) {
             const QString file = QDir(request.outputDir).filePath(fileNames.next(names[k], request.format));
-            QString error;
-            ok = request.format == QLatin1String("pdf")
-                     ? writeCardPdfFile(file, {names[k], request.layout, 1, [&](int) { return picture; }}, &error)
-                     : writeImageFile(request.scale > 1 ? upscaleImage(picture, request.scale) : picture, file, &error);
-            if (!ok) errors << QStringLiteral("line %1: %2: %3").arg(lines[k]).arg(file, error);
+            problem = request.format == QLatin1String("pdf")
+                          ? writeCardPdfFile(file, {names[k], request.layout, 1, [&](int) { return picture; }})
+                          : writeImageFile(request.scale > 1 ? upscaleImage(picture, request.scale) : picture, file);
+            if (problem) errors << QStringLiteral("line %1: %2: %3").arg(lines[k]).arg(file, *problem);
         }
-        painted += ok;
+        painted += !problem;
         return picture;
     };
 
     if (!request.output.isEmpty()) {
         // One document: the PDF writer asks for the cards in order.
-        QString error;
-        if (!writeCardPdfFile(request.output, {title, request.layout, pictures.count(), use}, &error))
-            errors << QStringLiteral("%1: %2").arg(request.output, error);
+        if (const Problem problem = writeCardPdfFile(request.output, {title, request.layout, pictures.count(), use}))
+            errors << QStringLiteral("%1: %2").arg(request.output, *problem);
     } else {
         for (int k = 0; k < pictures.count(); ++k) use(k);
     }
     if (!request.sheet.isEmpty()) {
-        QString error;
-        if (!writeContactSheet(request.sheet, contactSheet(sheet), title, &error))
-            errors << QStringLiteral("%1: %2").arg(request.sheet, error);
+        if (const Problem problem = writeContactSheet(request.sheet, contactSheet(sheet), title))
+            errors << QStringLiteral("%1: %2").arg(request.sheet, *problem);
     }
 
     for (const QString& e : errors) err() << programName() << ": " << listName << ": " << e << Qt::endl;

@@ -28,7 +28,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
-#include <QImageWriter>
 #include <QJsonDocument>
 #include <QTextStream>
 
@@ -235,20 +234,17 @@ int runSingle(const CommandLineRequest& request) {
     FirstPicture picture(request.name, {.year = request.year});
     const QImage image = surfaceImage(picture.surface());
     // The picture as the file wants it: a print-ready card, or the pixels (enlarged with --scale).
-    const FileWriter write = [&](QIODevice& device, QString* error) {
+    const FileWriter write = [&](QIODevice& device) {
         if (format == "pdf")
             return writeCardPdf(device, {request.name, request.layout, 1, [&image](int) { return image; }});
-        QImageWriter writer(&device, format);
-        if (writer.write(request.scale > 1 ? upscaleImage(image, request.scale) : image)) return true;
-        if (error) *error = writer.errorString();
-        return false;
+        return writeImage(device, request.scale > 1 ? upscaleImage(image, request.scale) : image, format);
     };
     if (toStdout) {
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        if (QString error; !write(buffer, &error)) {
-            err() << programName() << ": cannot encode the picture: " << error << Qt::endl;
+        if (const Problem problem = write(buffer)) {
+            err() << programName() << ": cannot encode the picture: " << *problem << Qt::endl;
             return kExitFailure;
         }
         for (qsizetype done = 0; done < bytes.size();) {
@@ -469,7 +465,7 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
             return invalid(QStringLiteral("--year takes a year from 1 to 9999, not '%1'").arg(value("year")));
     }
     request.format = value("format").toLower();
-    if (const QString problem = formatProblem(value("format")); !problem.isEmpty()) return invalid(problem);
+    if (const Problem problem = formatProblem(value("format"))) return invalid(*problem);
 
     switch (mode) {
     case kWindowMode: return request;
@@ -479,11 +475,10 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
         return request;
     case kServeMode: {
         request.kind = CommandLineRequest::Kind::Serve;
-        QString why;
-        const auto address = parseServeAddress(value("serve"), &why);
-        if (!address) return invalid(why);
-        request.serveHost = address->host;
-        request.servePort = address->port;
+        const ParsedAddress parsed = parseServeAddress(value("serve"));
+        if (parsed.problem) return invalid(*parsed.problem);
+        request.serveHost = parsed.address.host;
+        request.servePort = parsed.address.port;
         request.quiet = isSet("quiet");
         if (isSet("queue")) {
             bool ok = false;
@@ -509,10 +504,10 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
                 return invalid(
                     QStringLiteral("--folder does nothing with --output; it is where --name without "
                                    "--output saves"));
-            if (const OutputFormat f = outputFormat(request.output, request.format); !f.ok())
-                return invalid(QStringLiteral("cannot write %1: %2").arg(request.output, f.error));
+            if (const OutputFormat f = outputFormat(request.output, request.format); f.problem)
+                return invalid(QStringLiteral("cannot write %1: %2").arg(request.output, *f.problem));
         }
-        if (const QString why = parsePrintOptions(request); !why.isEmpty()) return invalid(why);
+        if (const Problem why = parsePrintOptions(request)) return invalid(*why);
         return request;
     default: break;
     }
@@ -552,7 +547,7 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
                                    .arg(QLatin1String(name)));
     }
     if (request.format.isEmpty()) request.format = QStringLiteral("png");
-    if (const QString why = parsePrintOptions(request); !why.isEmpty()) return invalid(why);
+    if (const Problem why = parsePrintOptions(request)) return invalid(*why);
     if (isSet("jobs")) {
         bool ok = false;
         request.jobs = value("jobs").toInt(&ok);
@@ -572,7 +567,7 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
 }
 
 // --page, --cards-per-page, --sheet and --scale: what they go with and their values.
-QString CommandLine::parsePrintOptions(CommandLineRequest& request) const {
+Problem CommandLine::parsePrintOptions(CommandLineRequest& request) const {
     using Kind = CommandLineRequest::Kind;
     auto isSet = [this](const char* name) { return parser_.isSet(QString::fromLatin1(name)); };
     auto value = [this](const char* name) { return parser_.value(QString::fromLatin1(name)); };
@@ -605,7 +600,7 @@ QString CommandLine::parsePrintOptions(CommandLineRequest& request) const {
     }
     if (isSet("sheet")) {
         const QString suffix = QFileInfo(request.sheet).suffix().toLower();
-        if (suffix != QLatin1String("png") && suffix != QLatin1String("bmp") && suffix != QLatin1String("pdf"))
+        if (!pictureFormats().contains(suffix))
             return QStringLiteral("--sheet is a .png, .bmp or .pdf file, not '%1'").arg(request.sheet);
     }
     if (isSet("scale")) {
@@ -615,7 +610,7 @@ QString CommandLine::parsePrintOptions(CommandLineRequest& request) const {
         if (!ok || request.scale < 1 || request.scale > 8)
             return QStringLiteral("--scale takes a whole number from 1 to 8, not '%1'").arg(value("scale"));
     }
-    return {};
+    return std::nullopt;
 }
 
 // Every picture carries its caption: without the built-in font nothing starts.

@@ -8,6 +8,7 @@
 // the mode runs. Adding a way of running: give it a Kind and a Mode bit.
 
 #include "output/card_layout.h"
+#include "platform/problem.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -109,7 +110,7 @@ public:
 private:
     // Reads the printing options into `request`; returns why they cannot be
     // used, or nothing.
-    QString parsePrintOptions(CommandLineRequest& request) const;
+    Problem parsePrintOptions(CommandLineRequest& request) const;
 
     QCommandLineParser parser_;
     QCommandLineOption helpOption_;

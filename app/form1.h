@@ -5,6 +5,8 @@
 // to the PainterSession, which may run nested inside a picture that is still
 // being painted.
 
+#include "platform/surface.h"
+
 #include <QFont>
 #include <QRect>
 #include <QWidget>
@@ -22,8 +24,8 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     // Positions and sizes in pixels (15 twips each), as the window was designed.
-    static constexpr QRect kPicture1Rect{32, 24, 700, 525};
-    static constexpr QRect kPicture2Rect{48, 8, 700, 525};
+    static constexpr QRect kPicture1Rect{32, 24, Surface::kPictureWidth, Surface::kPictureHeight};
+    static constexpr QRect kPicture2Rect{48, 8, Surface::kPictureWidth, Surface::kPictureHeight};
     static constexpr QRect kCommand2Rect{696, 624, 33, 17};   // "izhod"
     static constexpr QRect kCommand5Rect{656, 576, 73, 17};   // "ponovi"
     static constexpr QRect kCommand3Rect{616, 600, 113, 17};  // "shrani na C:\wimgx"

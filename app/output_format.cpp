@@ -4,8 +4,6 @@
 
 namespace painter {
 
-QStringList pictureFormats() { return imageFormats() << QStringLiteral("pdf"); }
-
 namespace {
 
 QString formatList() {
@@ -16,14 +14,14 @@ QString formatList() {
 
 }  // namespace
 
-QString formatProblem(const QString& chosen) {
-    if (chosen.isEmpty() || pictureFormats().contains(chosen.toLower())) return {};
+Problem formatProblem(const QString& chosen) {
+    if (chosen.isEmpty() || pictureFormats().contains(chosen.toLower())) return std::nullopt;
     return QStringLiteral("--format is %1, not '%2'").arg(pictureFormats().join(QStringLiteral(" or ")), chosen);
 }
 
 OutputFormat outputFormat(const QString& path, const QString& chosen) {
     const QString wanted = chosen.toLower();
-    if (const QString problem = formatProblem(chosen); !problem.isEmpty()) return {{}, problem};
+    if (Problem problem = formatProblem(chosen)) return {{}, std::move(problem)};
     if (path == QLatin1String("-")) return {wanted.isEmpty() ? QByteArrayLiteral("png") : wanted.toLatin1(), {}};
     const QFileInfo info(path);
     if (info.isDir()) return {{}, QStringLiteral("is a folder; give a file name, e.g. %1/card.png").arg(path)};

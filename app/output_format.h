@@ -1,8 +1,9 @@
 #pragma once
 // Which picture format a file given on the command line is written in, or why
-// it cannot be: the one place that knows the formats the program writes.
+// it cannot be.
 
 #include "output/picture_save.h"
+#include "platform/problem.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,14 +11,10 @@
 
 namespace painter {
 
-// The formats a picture file can have, lower case, as --format and the file
-// name's extension spell them: the image formats and PDF cards.
-QStringList pictureFormats();
-
 struct OutputFormat {
     QByteArray format;  // "bmp", "png", ...; empty when refused
-    QString error;      // the reason, to follow "cannot write FILE: "
-    bool ok() const { return error.isEmpty(); }
+    Problem problem;    // the reason, to follow "cannot write FILE: "
+    bool ok() const { return !problem; }
 };
 
 // The format of `path`: "-" (standard output) takes `chosen` or PNG; a file
@@ -26,7 +23,7 @@ struct OutputFormat {
 // unknown extension and a missing one are refused with their reason.
 OutputFormat outputFormat(const QString& path, const QString& chosen);
 
-// --format's value checked on its own: empty when it names a known format.
-QString formatProblem(const QString& chosen);
+// --format's value checked on its own: nothing when it names a known format.
+[[nodiscard]] Problem formatProblem(const QString& chosen);
 
 }  // namespace painter

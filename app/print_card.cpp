@@ -28,10 +28,10 @@ void printCardWithDialog(QWidget* parent, const QImage& picture, const QString& 
 }
 
 bool saveCardPdf(QWidget* parent, const QImage& picture, const QString& title, const QString& path) {
-    QString error;
-    if (writeCardPdfFile(path, {title, {}, 1, [&picture](int) { return picture; }}, &error)) return true;
+    const Problem problem = writeCardPdfFile(path, {title, {}, 1, [&picture](int) { return picture; }});
+    if (!problem) return true;
     QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(),
-                         QStringLiteral("PDF-ja ni mogoče shraniti v %1.\nRazlog: %2").arg(path, error));
+                         QStringLiteral("PDF-ja ni mogoče shraniti v %1.\nRazlog: %2").arg(path, *problem));
     return false;
 }
 

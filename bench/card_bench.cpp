@@ -35,10 +35,9 @@ const QList<QImage>& thirtyPictures() {
 void BM_CardPdfFile(benchmark::State& state) {
     QTemporaryDir dir;
     const QImage picture = thirtyPictures().first();
-    QString error;
     for (auto _ : state)
         benchmark::DoNotOptimize(
-            writeCardPdfFile(dir.filePath("card.pdf"), {"ana", {}, 1, [&](int) { return picture; }}, &error));
+            writeCardPdfFile(dir.filePath("card.pdf"), {"ana", {}, 1, [&](int) { return picture; }}));
 }
 BENCHMARK(BM_CardPdfFile)->Unit(benchmark::kMillisecond)->Iterations(20);
 
@@ -53,10 +52,9 @@ void BM_ThirtyCardPdfWriteOnly(benchmark::State& state) {
     QTemporaryDir dir;
     const QList<QImage>& pictures = thirtyPictures();
     const CardLayout layout{Paper::A4, static_cast<int>(state.range(0))};
-    QString error;
     for (auto _ : state)
-        benchmark::DoNotOptimize(writeCardPdfFile(dir.filePath("cards.pdf"),
-                                                  {"razred", layout, 30, [&](int k) { return pictures[k]; }}, &error));
+        benchmark::DoNotOptimize(
+            writeCardPdfFile(dir.filePath("cards.pdf"), {"razred", layout, 30, [&](int k) { return pictures[k]; }}));
 }
 BENCHMARK(BM_ThirtyCardPdfWriteOnly)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -64,11 +62,10 @@ BENCHMARK(BM_ThirtyCardPdfWriteOnly)->Arg(1)->Arg(4)->Unit(benchmark::kMilliseco
 void BM_ThirtyNamePdf(benchmark::State& state) {
     QTemporaryDir dir;
     const QStringList names = thirtyNames();
-    QString error;
     for (auto _ : state) {
         NamePictures pictures(names, QThread::idealThreadCount());
-        benchmark::DoNotOptimize(writeCardPdfFile(dir.filePath("cards.pdf"),
-                                                  {"razred", {}, 30, [&](int k) { return pictures.take(k); }}, &error));
+        benchmark::DoNotOptimize(
+            writeCardPdfFile(dir.filePath("cards.pdf"), {"razred", {}, 30, [&](int k) { return pictures.take(k); }}));
     }
 }
 BENCHMARK(BM_ThirtyNamePdf)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
@@ -76,11 +73,10 @@ BENCHMARK(BM_ThirtyNamePdf)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRe
 void BM_ThirtyNameSheet(benchmark::State& state) {
     QTemporaryDir dir;
     const QList<QImage>& pictures = thirtyPictures();
-    QString error;
     for (auto _ : state) {
         QList<SheetEntry> entries;
         for (const QImage& p : pictures) entries << SheetEntry{QStringLiteral("ana novak"), sheetThumbnail(p)};
-        benchmark::DoNotOptimize(writeContactSheet(dir.filePath("sheet.png"), contactSheet(entries), "razred", &error));
+        benchmark::DoNotOptimize(writeContactSheet(dir.filePath("sheet.png"), contactSheet(entries), "razred"));
     }
 }
 BENCHMARK(BM_ThirtyNameSheet)->Unit(benchmark::kMillisecond)->Iterations(5);

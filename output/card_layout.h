@@ -4,6 +4,8 @@
 // Plain geometry in millimetres, from the top-left corner of the page, so it
 // can be checked without drawing anything.
 
+#include "platform/surface.h"
+
 #include <QLineF>
 #include <QList>
 #include <QRectF>
@@ -51,7 +53,9 @@ QRectF fitPicture(const QRectF& cell, QSizeF pictureSize, double marginMm = kCar
 // The cells of a shared page are cut apart along their common edges.
 // `pageMm` is the page as the device really has it (PDF pages come in whole
 // points, a hair off the paper's millimetres); empty: the paper's own size.
-PageGeometry pageGeometry(const CardLayout& layout, QSizeF pictureSize = QSizeF(700, 525), QSizeF pageMm = {});
+PageGeometry pageGeometry(const CardLayout& layout,
+                          QSizeF pictureSize = QSizeF(Surface::kPictureWidth, Surface::kPictureHeight),
+                          QSizeF pageMm = {});
 
 // How many pages `cards` cards take.
 int pageCount(const CardLayout& layout, int cards);

@@ -37,8 +37,8 @@ QPageLayout cardPageLayout(const CardLayout& layout) {
 
 bool paintCards(QPagedPaintDevice& device, const CardLayout& layout, int count, const CardPicture& picture) {
     device.setPageLayout(cardPageLayout(layout));
-    const PageGeometry page =
-        pageGeometry(layout, QSizeF(700, 525), device.pageLayout().fullRect(QPageLayout::Millimeter).size());
+    const PageGeometry page = pageGeometry(layout, QSizeF(Surface::kPictureWidth, Surface::kPictureHeight),
+                                           device.pageLayout().fullRect(QPageLayout::Millimeter).size());
     QPainter painter;
     if (!painter.begin(&device)) return false;
     // Drawing in millimetres from the page's top-left corner.
@@ -67,14 +67,15 @@ bool paintCards(QPagedPaintDevice& device, const CardLayout& layout, int count, 
     return painter.end();
 }
 
-bool writeCardPdf(QIODevice& device, const CardDocument& document) {
+Problem writeCardPdf(QIODevice& device, const CardDocument& document) {
     QPdfWriter writer(&device);
     writer.setTitle(document.title);
     writer.setCreator(QStringLiteral("painter " PAINTER_VERSION));
     // 600 dots per inch: fine enough to place each card to a twentieth of a
     // millimetre; the pictures keep their own pixels whatever this is.
     writer.setResolution(600);
-    return paintCards(writer, document.layout, document.count, document.picture);
+    if (paintCards(writer, document.layout, document.count, document.picture)) return std::nullopt;
+    return QStringLiteral("the PDF could not be drawn");
 }
 
 QByteArray cardPdfBytes(const QImage& picture, const QString& title, const CardLayout& layout) {
@@ -82,20 +83,13 @@ QByteArray cardPdfBytes(const QImage& picture, const QString& title, const CardL
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     CardDocument document{title, layout, 1, [&picture](int) { return picture; }};
-    if (!writeCardPdf(buffer, document)) return {};
+    if (const Problem problem = writeCardPdf(buffer, document)) return {};
     buffer.close();
     return bytes;
 }
 
-bool writeCardPdfFile(const QString& path, const CardDocument& document, QString* error) {
-    return writeFileAtomically(
-        path,
-        [&document](QIODevice& file, QString* why) {
-            if (writeCardPdf(file, document)) return true;
-            if (why) *why = QStringLiteral("the PDF could not be drawn");
-            return false;
-        },
-        error);
+Problem writeCardPdfFile(const QString& path, const CardDocument& document) {
+    return writeFileAtomically(path, [&document](QIODevice& file) { return writeCardPdf(file, document); });
 }
 
 }  // namespace painter

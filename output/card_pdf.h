@@ -5,6 +5,7 @@
 // file, PDF bytes in memory and a printer.
 
 #include "output/card_layout.h"
+#include "platform/problem.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -39,13 +40,13 @@ struct CardDocument {
 
 // The document as PDF into an open device. Metadata: the title, this program
 // as creator, the moment of writing as creation date.
-bool writeCardPdf(QIODevice& device, const CardDocument& document);
+[[nodiscard]] Problem writeCardPdf(QIODevice& device, const CardDocument& document);
 
 // One picture's card as PDF bytes, for whoever serves them.
 QByteArray cardPdfBytes(const QImage& picture, const QString& title, const CardLayout& layout = {});
 
 // The document written to `path` under a temporary name and renamed into
-// place; on failure false, a reason in *error, and nothing left behind.
-bool writeCardPdfFile(const QString& path, const CardDocument& document, QString* error);
+// place; on failure nothing is left behind.
+[[nodiscard]] Problem writeCardPdfFile(const QString& path, const CardDocument& document);
 
 }  // namespace painter

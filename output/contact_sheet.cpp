@@ -1,6 +1,7 @@
 #include "output/contact_sheet.h"
 
 #include "output/picture_file.h"
+#include "platform/surface.h"
 #include "platform/surface_text.h"
 
 #include <QFontMetrics>
@@ -49,7 +50,7 @@ QImage sheetThumbnail(const QImage& picture) { return areaAverage(picture, kThum
 
 QImage contactSheet(const QList<SheetEntry>& entries) {
     const SheetGrid grid = sheetGrid(static_cast<int>(entries.size()));
-    const int thumbW = 700 / kThumbnailFactor, thumbH = 525 / kThumbnailFactor;
+    const int thumbW = Surface::kPictureWidth / kThumbnailFactor, thumbH = Surface::kPictureHeight / kThumbnailFactor;
     const int cellW = thumbW + 2 * kSheetPadding, cellH = thumbH + kSheetLabel + 2 * kSheetPadding;
     QImage sheet(std::max(1, grid.columns) * cellW, std::max(1, grid.rows) * cellH, QImage::Format_RGB888);
     sheet.fill(Qt::white);
@@ -73,7 +74,7 @@ namespace {
 
 // The sheet on one page: A4, turned to suit the sheet, 10 mm margin, the
 // sheet at the largest size that fits.
-bool writeSheetPdf(QIODevice& device, const QImage& sheet, const QString& title) {
+Problem writeSheetPdf(QIODevice& device, const QImage& sheet, const QString& title) {
     QPdfWriter writer(&device);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("painter " PAINTER_VERSION));
@@ -81,8 +82,9 @@ bool writeSheetPdf(QIODevice& device, const QImage& sheet, const QString& title)
     const bool wide = sheet.width() >= sheet.height();
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), wide ? QPageLayout::Landscape : QPageLayout::Portrait,
                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+    const Problem undrawn = QStringLiteral("the PDF could not be drawn");
     QPainter painter;
-    if (!painter.begin(&writer)) return false;
+    if (!painter.begin(&writer)) return undrawn;
     painter.scale(writer.logicalDpiX() / 25.4, writer.logicalDpiY() / 25.4);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     // Embedded losslessly: without this hint the PDF writer stores JPEG.
@@ -93,21 +95,14 @@ bool writeSheetPdf(QIODevice& device, const QImage& sheet, const QString& title)
     QRectF target(QPointF(), QSizeF(sheet.size()) * scale);
     target.moveCenter(room.center());
     painter.drawImage(target, sheet);
-    return painter.end();
+    return painter.end() ? std::nullopt : undrawn;
 }
 
 }  // namespace
 
-bool writeContactSheet(const QString& path, const QImage& sheet, const QString& title, QString* error) {
-    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) return writeImageFile(sheet, path, error);
-    return writeFileAtomically(
-        path,
-        [&](QIODevice& file, QString* why) {
-            if (writeSheetPdf(file, sheet, title)) return true;
-            if (why) *why = QStringLiteral("the PDF could not be drawn");
-            return false;
-        },
-        error);
+Problem writeContactSheet(const QString& path, const QImage& sheet, const QString& title) {
+    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) return writeImageFile(sheet, path);
+    return writeFileAtomically(path, [&](QIODevice& file) { return writeSheetPdf(file, sheet, title); });
 }
 
 }  // namespace painter

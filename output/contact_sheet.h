@@ -2,6 +2,8 @@
 // A contact sheet: every picture of a batch as a small thumbnail with its name
 // under it, in a grid sized for the count, so a whole class fits on one page.
 
+#include "platform/problem.h"
+
 #include <QImage>
 #include <QList>
 #include <QSize>
@@ -43,7 +45,7 @@ inline constexpr int kSheetLabel = 18;    // the band under a thumbnail for its 
 QImage contactSheet(const QList<SheetEntry>& entries);
 
 // The sheet written to a .png, .bmp or .pdf file, under a temporary name and
-// renamed into place; on failure false, a reason in *error, nothing left.
-bool writeContactSheet(const QString& path, const QImage& sheet, const QString& title, QString* error);
+// renamed into place; on failure nothing is left.
+[[nodiscard]] Problem writeContactSheet(const QString& path, const QImage& sheet, const QString& title);
 
 }  // namespace painter

@@ -4,7 +4,6 @@
 #include "platform/surface_image.h"
 
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QSaveFile>
 
 namespace painter {
@@ -13,21 +12,13 @@ QImage surfaceImage(const Surface& surface) {
     return wrapSurfacePixels(surface).convertToFormat(QImage::Format_RGB888);
 }
 
-bool writeImageFile(const QImage& image, const QString& path, QString* error) {
+Problem writeImageFile(const QImage& image, const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (!imageFormats().contains(suffix)) {
-        if (error) *error = QStringLiteral("unknown picture format '%1' (use .bmp or .png)").arg(suffix);
-        return false;
-    }
-    return writeFileAtomically(
-        path,
-        [&](QIODevice& file, QString* why) {
-            QImageWriter writer(&file, suffix.toLatin1());
-            if (writer.write(image.convertToFormat(QImage::Format_RGB888))) return true;
-            if (why) *why = writer.errorString();
-            return false;
-        },
-        error);
+    if (!imageFormats().contains(suffix))
+        return QStringLiteral("unknown picture format '%1' (use .bmp or .png)").arg(suffix);
+    return writeFileAtomically(path, [&](QIODevice& file) {
+        return writeImage(file, image.convertToFormat(QImage::Format_RGB888), suffix.toLatin1());
+    });
 }
 
 namespace {
@@ -56,33 +47,24 @@ private:
 
 }  // namespace
 
-bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice&, QString* error)>& write,
-                         QString* error) {
+Problem writeFileAtomically(const QString& path, const FileWriter& write) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    QString reason;
+    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
     ShortWriteGuard guarded(file);
-    const bool written = write(guarded, &reason);
-    if (!written || guarded.shortWrite() || !file.flush() || file.error() != QFileDevice::NoError) {
-        if (error) {
-            if (file.error() != QFileDevice::NoError)
-                *error = file.errorString();
-            else if (written)
-                *error = QStringLiteral("the file could not be written whole (is the disk full?)");
-            else
-                *error = reason;
-        }
+    const Problem refused = write(guarded);
+    if (refused || guarded.shortWrite() || !file.flush() || file.error() != QFileDevice::NoError) {
+        // The device's own reason first: a writer that gave up on it only saw
+        // the symptom. Taken before cancelling, which sets an error of its own.
+        Problem problem = refused;
+        if (file.error() != QFileDevice::NoError)
+            problem = file.errorString();
+        else if (!refused)
+            problem = QStringLiteral("the file could not be written whole (is the disk full?)");
         file.cancelWriting();
-        return false;
+        return problem;
     }
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!file.commit()) return file.errorString();
+    return std::nullopt;
 }
 
 }  // namespace painter

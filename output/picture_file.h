@@ -4,6 +4,7 @@
 // folder and renamed into place, so a failure never leaves a truncated picture
 // and never destroys an earlier file of that name.
 
+#include "platform/problem.h"
 #include "platform/surface.h"
 
 #include <QImage>
@@ -15,18 +16,19 @@ class QIODevice;
 
 namespace painter {
 
+// Writes a file's contents into a device; a Problem gives up.
+using FileWriter = std::function<Problem(QIODevice& device)>;
+
 // A copy of the surface's pixels as a 24-bit image.
 QImage surfaceImage(const Surface& surface);
 
 // An image (an enlarged picture, a contact sheet) written as BMP or PNG by
-// the file name's extension. Returns false and a reason in *error when the
-// file could not be written.
-bool writeImageFile(const QImage& image, const QString& path, QString* error);
+// the file name's extension.
+[[nodiscard]] Problem writeImageFile(const QImage& image, const QString& path);
 
 // Writes a file through `write` under a temporary name and renames it into
-// place. `write` returns false (with a reason in *error when it has one) to
-// give up; a failing device is reported with its own reason either way.
-bool writeFileAtomically(const QString& path, const std::function<bool(QIODevice&, QString* error)>& write,
-                         QString* error);
+// place. A failing device is reported with its own reason, whatever `write`
+// answered.
+[[nodiscard]] Problem writeFileAtomically(const QString& path, const FileWriter& write);
 
 }  // namespace painter

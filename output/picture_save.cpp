@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace painter {
 
@@ -42,22 +43,24 @@ QString numbered(const QString& path, int n) {
     return info.dir().filePath(file);
 }
 
-bool writeImage(QIODevice& device, const QImage& image, const QByteArray& format, QString* error) {
-    QImageWriter writer(&device, format);
-    if (writer.write(image)) return true;
-    if (error) *error = writer.errorString();
-    return false;
-}
-
 }  // namespace
 
 QStringList imageFormats() { return {QStringLiteral("bmp"), QStringLiteral("png")}; }
+
+QStringList pictureFormats() { return imageFormats() << QStringLiteral("pdf"); }
+
+Problem writeImage(QIODevice& device, const QImage& image, const QByteArray& format) {
+    QImageWriter writer(&device, format);
+    if (writer.write(image)) return std::nullopt;
+    return writer.errorString();
+}
 
 QByteArray encodePicture(const Surface& surface, const QByteArray& format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    return writeImage(buffer, surfaceImage(surface), format, nullptr) ? bytes : QByteArray();
+    if (const Problem problem = writeImage(buffer, surfaceImage(surface), format)) return {};
+    return bytes;
 }
 
 SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format, SaveMode mode) {
@@ -65,24 +68,18 @@ SaveOutcome savePicture(const Surface& surface, const QString& path, const QByte
 }
 
 SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray& format, SaveMode mode) {
-    return saveFile(path, mode,
-                    [&](QIODevice& device, QString* error) { return writeImage(device, image, format, error); });
+    return saveFile(path, mode, [&](QIODevice& device) { return writeImage(device, image, format); });
 }
 
 SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write) {
-    if (mode == SaveMode::Replace) {
-        QString error;
-        if (!writeFileAtomically(path, write, &error)) return {path, error};
-        return {path, {}};
-    }
+    if (mode == SaveMode::Replace) return {path, writeFileAtomically(path, write)};
 
     // Encoded in memory first: a short write to the temporary file (a full
     // disk) is then plain to see, whatever the encoder does with its device.
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QString error;
-    if (!write(buffer, &error)) return {path, error};
+    if (Problem refused = write(buffer)) return {path, std::move(refused)};
     QTemporaryFile temporary(QFileInfo(path).dir().filePath(QStringLiteral(".painter-XXXXXX")));
     if (!temporary.open()) return {path, temporary.errorString()};
     if (temporary.write(bytes) != bytes.size() || !temporary.flush())

@@ -9,6 +9,7 @@
 //              each end with a file of their own;
 //  - NoReplace: a taken name is a failure and the file there stays.
 
+#include "output/picture_file.h"
 #include "platform/problem.h"
 #include "platform/surface.h"
 
@@ -16,8 +17,6 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 class QIODevice;
 
@@ -35,16 +34,19 @@ struct SaveOutcome {
 // name's extension spells them.
 QStringList imageFormats();
 
+// The formats a picture file can have, spelt the same way: the image formats
+// and PDF cards.
+QStringList pictureFormats();
+
+// `image` encoded in `format` (one of imageFormats()) into a device.
+[[nodiscard]] Problem writeImage(QIODevice& device, const QImage& image, const QByteArray& format);
+
 // `format` is one of imageFormats(), whatever the file name ends in.
 [[nodiscard]] SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format,
                                       SaveMode mode);
 
 // The same for any image (an enlarged picture).
 SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray& format, SaveMode mode);
-
-// Writes the file's contents into a device; false (with a reason in *error
-// when it has one) gives up.
-using FileWriter = std::function<bool(QIODevice& device, QString* error)>;
 
 // Any file (a PDF card) saved the same way.
 SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write);

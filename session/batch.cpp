@@ -120,7 +120,7 @@ Painted paintOne(const QString& name, const QString& path, const BatchOptions& o
     if (options.extension == QLatin1String("pdf")) {
         const QImage image = surfaceImage(picture.surface());
         const CardDocument card{name, options.layout, 1, [&image](int) { return image; }};
-        saved = saveFile(path, mode, [&card](QIODevice& device, QString*) { return writeCardPdf(device, card); });
+        saved = saveFile(path, mode, [&card](QIODevice& device) { return writeCardPdf(device, card); });
     } else if (options.scale > 1) {
         saved = saveImage(upscaleImage(surfaceImage(picture.surface()), options.scale), path,
                           options.extension.toLatin1(), mode);

@@ -6,11 +6,13 @@
 #include "output/picture_file.h"
 #include "output/upscale.h"
 #include "pdf_tools.h"
+#include "session/first_picture.h"
 #include "test_support.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -23,7 +25,6 @@ namespace {
 
 using testing::pdfImages;
 using testing::pdfInfo;
-using testing::QuietSession;
 using testing::setImmutable;
 
 // ---------------------------------------------------------------- geometry
@@ -118,13 +119,11 @@ QByteArray readAll(const QString& path) {
 }
 
 TEST(CardPdf, CarriesThePicturesOwnPixelsUnsmoothedOnAnA6Page) {
-    QuietSession q({"ana kos"});
-    q.session.formLoad();
-    const QString bmp = q.dir.filePath("ana-kos.bmp"), pdf = q.dir.filePath("ana-kos.pdf");
-    QString error;
-    ASSERT_TRUE(writeImageFile(surfaceImage(q.session.picture1()), bmp, &error)) << error.toStdString();
-    const QImage picture = surfaceImage(q.session.picture1());
-    ASSERT_TRUE(writeCardPdfFile(pdf, {"ana kos", {}, 1, [&](int) { return picture; }}, &error)) << error.toStdString();
+    QTemporaryDir dir;
+    const QString bmp = dir.filePath("ana-kos.bmp"), pdf = dir.filePath("ana-kos.pdf");
+    const QImage picture = surfaceImage(FirstPicture("ana kos").surface());
+    ASSERT_EQ(writeImageFile(picture, bmp), std::nullopt);
+    ASSERT_EQ(writeCardPdfFile(pdf, {"ana kos", {}, 1, [&](int) { return picture; }}), std::nullopt);
 
     const QList<QImage> images = pdfImages(pdf);
     ASSERT_EQ(images.size(), 1);
@@ -152,8 +151,7 @@ TEST(CardPdf, ADocumentHoldsEveryCardInOrderFourToAnA4Page) {
     }
     QTemporaryDir dir;
     const QString pdf = dir.filePath("cards.pdf");
-    QString error;
-    ASSERT_TRUE(writeCardPdfFile(pdf, {"razred", {Paper::A4, 4}, 5, [&](int k) { return pictures[k]; }}, &error));
+    ASSERT_EQ(writeCardPdfFile(pdf, {"razred", {Paper::A4, 4}, 5, [&](int k) { return pictures[k]; }}), std::nullopt);
     const QList<QImage> images = pdfImages(pdf);
     ASSERT_EQ(images.size(), 5);
     for (int k = 0; k < 5; ++k) EXPECT_EQ(images[k], pictures[k]) << "card " << k;
@@ -255,7 +253,7 @@ TEST(ContactSheet, EveryPictureAsAThumbnailWithItsNameBelow) {
 struct Writer {
     const char* label;
     const char* file;
-    std::function<bool(const QString& path, QString* error)> write;
+    std::function<Problem(const QString& path)> write;
 };
 
 QImage testPicture() {
@@ -267,19 +265,19 @@ QImage testPicture() {
 
 const Writer kWriters[] = {
     {"card pdf", "card.pdf",
-     [](const QString& path, QString* e) {
+     [](const QString& path) {
          const QImage p = testPicture();
-         return writeCardPdfFile(path, {"t", {}, 1, [&](int) { return p; }}, e);
+         return writeCardPdfFile(path, {"t", {}, 1, [&](int) { return p; }});
      }},
     {"enlarged png", "big.png",
-     [](const QString& path, QString* e) { return writeImageFile(upscaleImage(testPicture(), 4), path, e); }},
+     [](const QString& path) { return writeImageFile(upscaleImage(testPicture(), 4), path); }},
     {"sheet png", "sheet.png",
-     [](const QString& path, QString* e) {
-         return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t", e);
+     [](const QString& path) {
+         return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t");
      }},
     {"sheet pdf", "sheet.pdf",
-     [](const QString& path, QString* e) {
-         return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t", e);
+     [](const QString& path) {
+         return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t");
      }},
 };
 
@@ -323,12 +321,11 @@ TEST_P(FailedOutput, IsReportedAndLeavesNothingPartial) {
         small.rlim_cur = 1024;
         setrlimit(RLIMIT_FSIZE, &small);
     }
-    QString error;
-    const bool written = c.writer.write(folder + "/" + c.writer.file, &error);
+    const Problem problem = c.writer.write(folder + "/" + c.writer.file);
     if (c.how == Provoke::FullDisk) setrlimit(RLIMIT_FSIZE, &limit);
 
-    EXPECT_FALSE(written);
-    EXPECT_FALSE(error.isEmpty()) << "a reason for the user";
+    ASSERT_TRUE(problem) << "written all the same";
+    EXPECT_FALSE(problem->isEmpty()) << "a reason for the user";
     if (c.how == Provoke::MissingFolder) {
         EXPECT_FALSE(QFileInfo::exists(folder));
         return;

@@ -1,15 +1,21 @@
 // Saving so that no picture's file is lost: pictures of one second, racing
-// savers, and the window's second save of its own picture.
+// savers, the window's second save of its own picture, and a writer that
+// gives up.
 #include "output/picture_save.h"
 #include "output/greeting.h"
 #include "test_support.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <ostream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -62,19 +68,54 @@ TEST(PictureSave, RacingSaversEachGetAFileOfTheirOwn) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 8) << "no temporary file is left";
 }
 
-// Provoked by a file already under the name: NoReplace refuses and keeps it.
-TEST(PictureSave, NoReplaceKeepsTheFileThere) {
+// A save that fails where the name has a file already: the caller hears why,
+// the file stays as it was and no temporary file is left.
+struct KeptCase {
+    const char* label;
+    std::function<SaveOutcome(const QString& path)> save;
+    const char* problem;
+};
+
+void PrintTo(const KeptCase& c, std::ostream* os) { *os << c.label; }
+
+// A writer that gives up half way with a reason of its own.
+SaveOutcome givingUp(const QString& path, SaveMode mode) {
+    return saveFile(path, mode, [](QIODevice& device) -> Problem {
+        device.write("half a picture");
+        return QStringLiteral("the encoder gave up");
+    });
+}
+
+class FailedSave : public ::testing::TestWithParam<KeptCase> {};
+
+TEST_P(FailedSave, KeepsTheFileThere) {
     QTemporaryDir dir;
-    QFile there(dir.filePath("a.bmp"));
+    const QString path = dir.filePath("a.bmp");
+    QFile there(path);
     ASSERT_TRUE(there.open(QIODevice::WriteOnly));
     there.write("mine");
     there.close();
-    const SaveOutcome outcome = savePicture(Surface(), dir.filePath("a.bmp"), "bmp", SaveMode::NoReplace);
-    EXPECT_EQ(outcome.problem, "the file exists already");
+    EXPECT_EQ(GetParam().save(path).problem, QString::fromLatin1(GetParam().problem));
     ASSERT_TRUE(there.open(QIODevice::ReadOnly));
     EXPECT_EQ(there.readAll(), "mine");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.bmp"});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    PictureSave, FailedSave,
+    ::testing::Values(
+        // Provoked by the file already under the name: NoReplace refuses to replace it.
+        KeptCase{"NoReplaceOnATakenName",
+                 [](const QString& path) { return savePicture(Surface(), path, "bmp", SaveMode::NoReplace); },
+                 "the file exists already"},
+        // Provoked by a writer that gives up: in every mode its own reason is reported.
+        KeptCase{"WriterGivesUpReplacing", [](const QString& path) { return givingUp(path, SaveMode::Replace); },
+                 "the encoder gave up"},
+        KeptCase{"WriterGivesUpOnANewName", [](const QString& path) { return givingUp(path, SaveMode::NewName); },
+                 "the encoder gave up"},
+        KeptCase{"WriterGivesUpNotReplacing", [](const QString& path) { return givingUp(path, SaveMode::NoReplace); },
+                 "the encoder gave up"}),
+    [](const ::testing::TestParamInfo<KeptCase>& info) { return std::string(info.param.label); });
 
 TEST(Greeting, TheYearIsTheWishesYear) {
     EXPECT_EQ(greetingText(), greetingText(2011));

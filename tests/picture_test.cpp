@@ -1,6 +1,7 @@
 // Whole pictures: the same name paints the same pixels, and commands given
 // while a picture paints do what the user asked.
 #include "output/picture_file.h"
+#include "session/first_picture.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -17,11 +18,7 @@ using testing::PumpServices;
 using testing::QuietSession;
 using testing::sha256;
 
-QByteArray paint(const QString& name) {
-    QuietSession q({name});
-    q.session.formLoad();
-    return sha256(q.session.picture1());
-}
+QByteArray paint(const QString& name) { return sha256(FirstPicture(name).surface()); }
 
 TEST(Picture, SameNameSamePixelsDifferentNamesDifferentPictures) {
     EXPECT_EQ(paint("ana novak"), paint("ana novak"));

@@ -7,7 +7,7 @@
 namespace painter {
 
 std::optional<FormatProblem> webFormatProblem(const QString& format) {
-    if (imageFormats().contains(format) || format == QLatin1String("pdf")) return std::nullopt;
+    if (pictureFormats().contains(format)) return std::nullopt;
     return FormatProblem{400, QStringLiteral("format is png, bmp or pdf")};
 }
 

@@ -315,15 +315,12 @@ void installHandlers(PainterHttpServer& server, const PaintServices& services, b
 
 }  // namespace
 
-std::optional<ServeAddress> parseServeAddress(const QString& text, QString* error) {
+ParsedAddress parseServeAddress(const QString& text) {
     ServeAddress address;
     QString port = text;
     if (text.startsWith(QLatin1Char('['))) {
         const qsizetype close = text.indexOf(QLatin1String("]:"));
-        if (close < 0) {
-            if (error) *error = QStringLiteral("an IPv6 address is written [ADDRESS]:PORT, not '%1'").arg(text);
-            return std::nullopt;
-        }
+        if (close < 0) return {{}, QStringLiteral("an IPv6 address is written [ADDRESS]:PORT, not '%1'").arg(text)};
         address.host = text.mid(1, close - 1);
         port = text.mid(close + 2);
     } else if (const qsizetype colon = text.lastIndexOf(QLatin1Char(':')); colon >= 0) {
@@ -332,16 +329,12 @@ std::optional<ServeAddress> parseServeAddress(const QString& text, QString* erro
     }
     bool ok = false;
     address.port = port.toInt(&ok);
-    if (!ok || address.port < 0 || address.port > 65535 || port.startsWith(QLatin1Char('+'))) {
-        if (error) *error = QStringLiteral("--serve takes [HOST:]PORT with a port from 0 to 65535, not '%1'").arg(text);
-        return std::nullopt;
-    }
+    if (!ok || address.port < 0 || address.port > 65535 || port.startsWith(QLatin1Char('+')))
+        return {{}, QStringLiteral("--serve takes [HOST:]PORT with a port from 0 to 65535, not '%1'").arg(text)};
     if (address.host.isEmpty() || address.host.contains(QLatin1Char(' ')) ||
-        (address.host.contains(QLatin1Char(':')) && !text.startsWith(QLatin1Char('[')))) {
-        if (error) *error = QStringLiteral("--serve needs a host before the ':' in '%1'").arg(text);
-        return std::nullopt;
-    }
-    return address;
+        (address.host.contains(QLatin1Char(':')) && !text.startsWith(QLatin1Char('['))))
+        return {{}, QStringLiteral("--serve needs a host before the ':' in '%1'").arg(text)};
+    return {address, std::nullopt};
 }
 
 int runWebServer(const WebServerOptions& options) {

@@ -1,9 +1,9 @@
 #pragma once
 // `painter --serve`: the web service on a socket.
 
-#include <QString>
+#include "platform/problem.h"
 
-#include <optional>
+#include <QString>
 
 namespace painter {
 
@@ -12,9 +12,13 @@ struct ServeAddress {
     int port = 8080;  // 0: any free port, printed at start
 };
 
-// "[HOST:]PORT", with "[::1]:8080" for IPv6; nothing (and a reason in *error)
-// for anything else.
-std::optional<ServeAddress> parseServeAddress(const QString& text, QString* error);
+struct ParsedAddress {
+    ServeAddress address;
+    Problem problem;  // why the text is no address, in English
+};
+
+// "[HOST:]PORT", with "[::1]:8080" for IPv6; anything else is a problem.
+ParsedAddress parseServeAddress(const QString& text);
 
 struct WebServerOptions {
     ServeAddress address;
