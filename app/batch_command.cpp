@@ -18,6 +18,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 namespace painter {
 
@@ -34,25 +36,26 @@ void reportSome(const QString& listName, const QStringList& lines, const char* w
     err().flush();
 }
 
-bool readList(const CommandLineRequest& request, bool inputClosed, QByteArray* text) {
-    Problem error;
+// The list's bytes, or nothing once the reason it cannot be read is reported.
+std::optional<QByteArray> readList(const CommandLineRequest& request, bool inputClosed) {
     if (request.namesFile == QLatin1String("-")) {
         if (inputClosed) {
             err() << programName() << ": cannot read standard input: it is closed" << Qt::endl;
-            return false;
+            return std::nullopt;
         }
-        error = readToEnd(STDIN_FILENO, text);
-        if (!error) return true;
-        err() << programName() << ": cannot read standard input: " << *error << Qt::endl;
-        return false;
+        ReadBytes read = readToEnd(STDIN_FILENO);
+        if (!read.problem) return std::move(read.bytes);
+        err() << programName() << ": cannot read standard input: " << *read.problem << Qt::endl;
+        return std::nullopt;
     }
     // A plain open and blocking reads: a named pipe, /dev/stdin or a process
     // substitution is read to its end like a file.
     const int fd = ::open(QFile::encodeName(request.namesFile).constData(), O_RDONLY | O_CLOEXEC);
-    error = fd >= 0 ? readToEnd(fd, text) : Problem(QString::fromLocal8Bit(std::strerror(errno)));
+    ReadBytes read = fd >= 0 ? readToEnd(fd) : ReadBytes{{}, QString::fromLocal8Bit(std::strerror(errno))};
     if (fd >= 0) ::close(fd);
-    if (error) err() << programName() << ": cannot read " << request.namesFile << ": " << *error << Qt::endl;
-    return !error;
+    if (!read.problem) return std::move(read.bytes);
+    err() << programName() << ": cannot read " << request.namesFile << ": " << *read.problem << Qt::endl;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -72,10 +75,10 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
     options.layout = request.layout;
     options.stop = &stopSignal();
 
-    QByteArray text;
-    if (!readList(request, inputClosed, &text)) return kExitFailure;
-    const QList<NameLine> names = parseNameList(text);
-    text.clear();
+    std::optional<QByteArray> text = readList(request, inputClosed);
+    if (!text) return kExitFailure;
+    const QList<NameLine> names = parseNameList(*text);
+    text.reset();
     const QString listName =
         request.namesFile == QLatin1String("-") ? QStringLiteral("standard input") : request.namesFile;
     if (!check && (!request.output.isEmpty() || !request.sheet.isEmpty()))

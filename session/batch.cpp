@@ -45,16 +45,18 @@ QList<NameLine> parseNameList(const QByteArray& text) {
 
 QList<NameLine> readNameList(QIODevice& device) { return parseNameList(device.readAll()); }
 
-Problem readToEnd(int fd, QByteArray* bytes) {
+ReadBytes readToEnd(int fd) {
+    ReadBytes read;
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got > 0) {
-            bytes->append(buffer, got);
+            read.bytes.append(buffer, got);
         } else if (got == 0) {
-            return {};
+            return read;
         } else if (errno != EINTR) {
-            return QString::fromLocal8Bit(std::strerror(errno));
+            read.problem = QString::fromLocal8Bit(std::strerror(errno));
+            return read;
         }
     }
 }

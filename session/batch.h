@@ -28,10 +28,14 @@ struct NameLine {
 QList<NameLine> parseNameList(const QByteArray& text);
 QList<NameLine> readNameList(QIODevice& device);
 
+struct ReadBytes {
+    QByteArray bytes;
+    Problem problem;  // why a read failed, in English
+};
+
 // Reads an open file descriptor to its end with blocking reads, whatever it
-// is (a file, a pipe, a named pipe, a terminal). False and the reason when a
-// read fails.
-[[nodiscard]] Problem readToEnd(int fd, QByteArray* bytes);
+// is (a file, a pipe, a named pipe, a terminal).
+[[nodiscard]] ReadBytes readToEnd(int fd);
 
 // The file name of a picture: blanks become "-", leading blanks are left out
 // (a file name never begins with "-", which commands take for an option), the

@@ -6,9 +6,16 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace painter {
 namespace {
@@ -37,6 +44,32 @@ TEST(NameList, LinesBlankLinesAndLineEnds) {
     EXPECT_EQ(lines[2].name, QStringLiteral("čaba"));
     EXPECT_EQ(lines[3].line, 6);
     EXPECT_EQ(lines[3].name, "last without end");
+}
+
+// Provoked with a folder opened for reading: the open succeeds and the first
+// read fails, as a list given by a folder's name does.
+TEST(NameList, ReadToTheEndOrTheFailingRead) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("list");
+    QFile list(file);
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    const QByteArray large(200000, 'a');  // more than one read's buffer
+    list.write(large);
+    list.close();
+
+    const int fileFd = ::open(QFile::encodeName(file).constData(), O_RDONLY);
+    ASSERT_GE(fileFd, 0);
+    const ReadBytes whole = readToEnd(fileFd);
+    ::close(fileFd);
+    EXPECT_EQ(whole.problem, std::nullopt);
+    EXPECT_EQ(whole.bytes.size(), large.size());
+    EXPECT_TRUE(whole.bytes == large);
+
+    const int folderFd = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY);
+    ASSERT_GE(folderFd, 0);
+    const ReadBytes refused = readToEnd(folderFd);
+    ::close(folderFd);
+    EXPECT_EQ(refused.problem, QString::fromLocal8Bit(std::strerror(EISDIR)));
 }
 
 QByteArray firstPictureOf(const QString& name) { return testing::sha256(FirstPicture(name).surface()); }
