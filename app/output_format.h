@@ -14,7 +14,6 @@ namespace painter {
 struct OutputFormat {
     QByteArray format;  // "bmp", "png", ...; empty when refused
     Problem problem;    // the reason, to follow "cannot write FILE: "
-    bool ok() const { return !problem; }
 };
 
 // The format of `path`: "-" (standard output) takes `chosen` or PNG; a file

@@ -254,6 +254,7 @@ TEST(ServeAddress, HostAndPortOfTheArgument) {
         const char* text;
         const char* host;  // nullptr: refused
         int port;
+        const char* reason = nullptr;  // refused: a part of the message
     };
     const Case cases[] = {
         {"8080", "127.0.0.1", 8080},
@@ -261,18 +262,20 @@ TEST(ServeAddress, HostAndPortOfTheArgument) {
         {"0.0.0.0:80", "0.0.0.0", 80},
         {"[::1]:8080", "::1", 8080},
         {"localhost:1", "localhost", 1},
-        {"::1:8080", nullptr, 0},
-        {"[::1]8080", nullptr, 0},
-        {"ana", nullptr, 0},
-        {"+80", nullptr, 0},
-        {"-1", nullptr, 0},
-        {"", nullptr, 0},
+        {"::1:8080", nullptr, 0, "needs a host before the ':' in '::1:8080'"},
+        {"[::1]8080", nullptr, 0, "an IPv6 address is written [ADDRESS]:PORT, not '[::1]8080'"},
+        {"ana", nullptr, 0, "with a port from 0 to 65535, not 'ana'"},
+        {"+80", nullptr, 0, "with a port from 0 to 65535, not '+80'"},
+        {"-1", nullptr, 0, "Unknown option '1'"},  // taken for short options
+        {"", nullptr, 0, "with a port from 0 to 65535, not ''"},
+        {":80", nullptr, 0, "needs a host before the ':' in ':80'"},
     };
     CommandLine commandLine;
     for (const Case& c : cases) {
         const CommandLineRequest r = commandLine.parse({"painter", "--serve", QString::fromLatin1(c.text)});
         if (!c.host) {
             EXPECT_EQ(r.kind, Kind::Invalid) << c.text;
+            EXPECT_TRUE(r.error.contains(QString::fromLatin1(c.reason))) << c.text << ": " << r.error.toStdString();
             continue;
         }
         ASSERT_EQ(r.kind, Kind::Serve) << c.text << ": " << r.error.toStdString();
