@@ -15,7 +15,9 @@
 #include "platform/surface_raster.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 namespace painter {
@@ -38,6 +40,58 @@ inline std::int64_t ceilDiv(std::int64_t n, std::int64_t d) { return -floorDiv(-
 
 // Lines with fewer major steps than this take the loop without a running remainder.
 constexpr std::int64_t kShortLine = 4096;
+
+// M(n) = ceil(2^39 / 2n) for every short line (n = 0, a single pixel, takes
+// any denominator; 2 will do): looked up, not divided, as a 64-bit division
+// costs more than a short line's pixels.
+constexpr auto kStepReciprocals = [] {
+    std::array<std::uint64_t, kShortLine> table{};
+    for (std::uint64_t n = 0; n < table.size(); ++n) {
+        const std::uint64_t twoN = n > 0 ? 2 * n : 2;
+        table[n] = ((std::uint64_t{1} << 39) + twoN - 1) / twoN;
+    }
+    return table;
+}();
+
+// `count` steps from p: step s lies s major strides on and
+// floor((rest + 2 k s) / 2n) minor strides aside, 0 <= rest < 2n.
+void walkSteps(std::uint32_t* p, std::ptrdiff_t majorStride, std::ptrdiff_t minorStride, std::int64_t rest,
+               std::int64_t k, std::int64_t n, std::int64_t count, std::uint32_t value) {
+    const std::int64_t twoK = 2 * k;
+    if (n < kShortLine) {
+        // Each step on its own, without the chain of the running remainder:
+        // the floor is a multiplication with the rounded-up reciprocal M of 2n.
+        // The numerator N stays below 2^25 and 2n at most 2^13, so
+        // N * M / 2^39 exceeds N / 2n by less than 1 / 2n and cannot reach the
+        // next whole number: the floor is exact, and N * M fits 64 bits. N * M
+        // grows by 2 k M a step, so it is kept as a sum, not multiplied out.
+        const std::uint64_t reciprocal = kStepReciprocals[static_cast<std::size_t>(n)];
+        std::uint64_t scaled = static_cast<std::uint64_t>(rest) * reciprocal;
+        const std::uint64_t stepScaled = static_cast<std::uint64_t>(twoK) * reciprocal;
+        const auto minorAt = [&](std::uint64_t a) { return static_cast<std::ptrdiff_t>(a >> 39) * minorStride; };
+        // Two steps an iteration: the steps are independent, so they overlap.
+        std::int64_t left = count;
+        for (; left >= 2; left -= 2) {
+            p[minorAt(scaled)] = value;
+            p[majorStride + minorAt(scaled + stepScaled)] = value;
+            p += 2 * majorStride;
+            scaled += 2 * stepScaled;
+        }
+        if (left > 0) p[minorAt(scaled)] = value;
+        return;
+    }
+    const std::int64_t twoN = 2 * n;
+    for (std::int64_t left = count;;) {
+        *p = value;
+        if (--left == 0) break;
+        p += majorStride;
+        rest += twoK;
+        // Without a branch: whether the minor step comes is as good as random.
+        const bool step = rest >= twoN;
+        rest -= step ? twoN : 0;
+        p += step ? minorStride : 0;
+    }
+}
 
 // Bresenham between two pixels whose coordinates are within a few million.
 void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
@@ -82,44 +136,35 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
     }
     const std::int64_t u = u0 + iFirst, v = v0 + sv * m;
     const std::int64_t x = xMajor ? u : v, y = xMajor ? v : u;
-    std::uint32_t* p = r.pixels + y * r.width + x;
     const std::ptrdiff_t majorStride = xMajor ? 1 : r.width;
     const std::ptrdiff_t minorStride = xMajor ? sv * static_cast<std::ptrdiff_t>(r.width) : sv;
-    const std::int64_t twoK = 2 * k;
-    const std::int64_t count = iLast - iFirst + 1;
-    if (n < kShortLine) {
-        // Each step on its own, without the chain of the running remainder:
-        // m(i) - m(iFirst) = floor((rest + 2 k (i - iFirst)) / 2n), by a
-        // multiplication with the rounded-up reciprocal of 2n. The numerator N
-        // stays below 2^25 and 2n at most 2^13, so with M = ceil(2^39 / 2n)
-        // N * M / 2^39 exceeds N / 2n by less than 1 / 2n and cannot reach the
-        // next whole number: the floor is exact, and N * M fits 64 bits.
-        const std::uint64_t twoNu = static_cast<std::uint64_t>(twoN);
-        const std::uint64_t reciprocal = ((std::uint64_t{1} << 39) + twoNu - 1) / twoNu;
-        const std::uint64_t num0 = static_cast<std::uint64_t>(rest), dNum = static_cast<std::uint64_t>(twoK);
-        const auto at = [&](std::int64_t step) {
-            const std::uint64_t num = num0 + static_cast<std::uint64_t>(step) * dNum;
-            return step * majorStride + static_cast<std::ptrdiff_t>((num * reciprocal) >> 39) * minorStride;
-        };
-        // Two steps an iteration: the steps are independent, so they overlap.
-        std::int64_t step = 0;
-        for (; step + 1 < count; step += 2) {
-            p[at(step)] = value;
-            p[at(step + 1)] = value;
-        }
-        if (step < count) p[at(step)] = value;
-        return;
-    }
-    for (std::int64_t left = count;;) {
-        *p = value;
-        if (--left == 0) break;
-        p += majorStride;
-        rest += twoK;
-        // Without a branch: whether the minor step comes is as good as random.
-        const bool step = rest >= twoN;
-        rest -= step ? twoN : 0;
-        p += step ? minorStride : 0;
-    }
+    walkSteps(r.pixels + y * r.width + x, majorStride, minorStride, rest, k, n, iLast - iFirst + 1, value);
+}
+
+// The same line when both its end pixels lie on the raster, as most do: then
+// every step does, and no step needs cutting.
+void drawSegmentOnRaster(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                         std::uint32_t value) {
+    const std::int64_t dx = x2 - x1, dy = y2 - y1;
+    const std::int64_t ax = std::abs(dx), ay = std::abs(dy);
+    const bool xMajor = ax >= ay;
+    // Walked from the end with the smaller major coordinate, the first on a tie.
+    const bool fromSecond = (xMajor ? dx : dy) < 0;
+    const std::int64_t x = fromSecond ? x2 : x1, y = fromSecond ? y2 : y1;
+    const std::int64_t n = xMajor ? ax : ay, k = xMajor ? ay : ax;
+    const std::int64_t minorDelta = (xMajor ? dy : dx) * (fromSecond ? -1 : 1);
+    const std::ptrdiff_t sv = minorDelta < 0 ? -1 : 1;
+    const std::ptrdiff_t majorStride = xMajor ? 1 : r.width;
+    const std::ptrdiff_t minorStride = xMajor ? sv * r.width : sv;
+    walkSteps(r.pixels + y * r.width + x, majorStride, minorStride, n, k, n, n + 1, value);
+}
+
+// floor(v + 1/2) for |v| <= 2^20, as floorWhole gives it: the truncation, one
+// less where that went up.
+inline std::int64_t snapNear(double v) {
+    const double d = v + 0.5;
+    const auto t = static_cast<std::int64_t>(d);
+    return t - static_cast<std::int64_t>(static_cast<double>(t) > d);
 }
 
 // The other coordinate of the line through (p1, q1) and (p2, q2) where its
@@ -170,17 +215,28 @@ bool clipSegment(double& x1, double& y1, double& x2, double& y2, double xLo, dou
 
 void Surface::line(float x1f, float y1f, float x2f, float y2f, Colour c) {
     double x1 = x1f, y1 = y1f, x2 = x2f, y2 = y2f;
+    const Raster r{pixels_.data(), width_, height_};
+    // NaN fails every comparison, so it takes the general way below.
+    if (std::fabs(x1) <= kExactLineLimit && std::fabs(y1) <= kExactLineLimit && std::fabs(x2) <= kExactLineLimit &&
+        std::fabs(y2) <= kExactLineLimit) {
+        const std::int64_t px1 = snapNear(x1), py1 = snapNear(y1), px2 = snapNear(x2), py2 = snapNear(y2);
+        const auto onRaster = [&](std::int64_t px, std::int64_t py) {
+            return static_cast<std::uint64_t>(px) < static_cast<std::uint64_t>(width_) &&
+                   static_cast<std::uint64_t>(py) < static_cast<std::uint64_t>(height_);
+        };
+        if (onRaster(px1, py1) && onRaster(px2, py2))
+            drawSegmentOnRaster(r, px1, py1, px2, py2, toPixel(c));
+        else
+            drawSegment(r, px1, py1, px2, py2, toPixel(c));
+        return;
+    }
     // The sum of four finite floats is finite in double; an infinity or a NaN
     // among them makes it infinite or NaN. One test instead of four.
     if (!std::isfinite((x1 + y1) + (x2 + y2))) return;
-    const double far = std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)});
-    if (far > kExactLineLimit) {
-        // Pixel p covers [p - 1/2, p + 1/2): the raster spans [-1/2, size - 1/2).
-        if (!clipSegment(x1, y1, x2, y2, -0.5 - kLineClipMargin, width_ - 0.5 + kLineClipMargin, -0.5 - kLineClipMargin,
-                         height_ - 0.5 + kLineClipMargin))
-            return;
-    }
-    const Raster r{pixels_.data(), width_, height_};
+    // Pixel p covers [p - 1/2, p + 1/2): the raster spans [-1/2, size - 1/2).
+    if (!clipSegment(x1, y1, x2, y2, -0.5 - kLineClipMargin, width_ - 0.5 + kLineClipMargin, -0.5 - kLineClipMargin,
+                     height_ - 0.5 + kLineClipMargin))
+        return;
     drawSegment(r, static_cast<std::int64_t>(floorWhole(x1 + 0.5)), static_cast<std::int64_t>(floorWhole(y1 + 0.5)),
                 static_cast<std::int64_t>(floorWhole(x2 + 0.5)), static_cast<std::int64_t>(floorWhole(y2 + 0.5)),
                 toPixel(c));

@@ -103,13 +103,18 @@ void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& pic, Rand
         pic.box(f(ax), f(ay), f(ax + scale), f(ay + scale), c, solidFill(s.fillColor));
         break;
     }
-    case 18:
+    case 18: {
+        // The generator stays in registers through the ten rays.
+        RandomGenerator g = rng;
+        const float fromX = f(ax), fromY = f(ay);
         for (int ray = 1; ray <= 10; ++ray) {
-            const float ox = static_cast<float>(rnd() * 100 - 50);  // stored single
-            const float oy = static_cast<float>(rnd() * 100 - 50);
-            pic.line(f(ax), f(ay), f(ax + ox), f(ay + oy), c);
+            const float ox = rayOffset(g.nextBits());  // stored single
+            const float oy = rayOffset(g.nextBits());
+            pic.line(fromX, fromY, f(ax + ox), f(ay + oy), c);
         }
+        rng = g;
         break;
+    }
     }
 }
 

@@ -34,6 +34,14 @@ inline double walkStep(std::uint32_t bits, int w, int h) {
     return static_cast<double>(static_cast<int>((bits * static_cast<std::uint32_t>(w)) >> 24) - h);
 }
 
+// A ray's offset of mode 18, single(Rnd * 100 - 50), from the draw's whole
+// number k. Rnd * 100 - 50 is exactly (100 k - 50 * 2^24) / 2^24, whose
+// numerator fits 32 bits: rounding that whole number to single and scaling by
+// 2^-24 (exact) gives the same number without going through double.
+inline float rayOffset(std::uint32_t bits) {
+    return static_cast<float>(static_cast<std::int32_t>(bits * 100u) - 838860800) * 0x1p-24f;
+}
+
 // Marks pixel (s.i, s.j) in the given mode.
 void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& picture, RandomGenerator& rng);
 

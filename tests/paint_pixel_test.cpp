@@ -212,5 +212,18 @@ TEST(WalkStep, EveryDrawGivesTheFloorOfItsScaledValue) {
     }
 }
 
+// Mode 18's rays take their offsets in whole numbers from the draw's 24 bits.
+// Provoked: every one of the 2^24 values a draw can take against
+// single(Rnd * 100 - 50) computed the long way, through single and double.
+TEST(RayOffset, EveryDrawGivesTheSingleOfItsScaledValue) {
+    for (std::uint32_t k = 0; k < (1u << 24); ++k) {
+        const float rnd = static_cast<float>(k) * 0x1p-24f;
+        const float longWay = static_cast<float>(static_cast<double>(rnd) * 100 - 50);
+        if (rayOffset(k) != longWay || std::signbit(rayOffset(k)) != std::signbit(longWay)) {
+            FAIL() << "k = " << k << ": " << rayOffset(k) << " instead of " << longWay;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace painter

@@ -788,12 +788,31 @@ TEST(SurfaceSpeck, CoversTheSamePixelsAsTheGeneralCircle) {
     }
 }
 
-// Short lines step without a running remainder, long ones with it; both must
-// put step i of a line with n major and k minor steps at minor offset
+// The rule every line follows, pixel by pixel: step i of a line with n major
+// and k minor steps between the snapped ends lies at minor offset
 // floor((2 i k + n) / 2n), walked from the end with the smaller major
-// coordinate. Provoked: a few thousand lines with fixed pseudo-random ends, on
-// and off the raster, short and longer than 4096 major steps, against that
-// rule computed pixel by pixel here.
+// coordinate, the first end on a tie.
+FillingSurface nearestPixelLine(int width, int height, long x1, long y1, long x2, long y2) {
+    FillingSurface expected = blank(width, height);
+    const bool xMajor = std::abs(x2 - x1) >= std::abs(y2 - y1);
+    long u0 = xMajor ? x1 : y1, v0 = xMajor ? y1 : x1, u1 = xMajor ? x2 : y2, v1 = xMajor ? y2 : x2;
+    if (u1 < u0) std::swap(u0, u1), std::swap(v0, v1);
+    const long n = u1 - u0, m = std::abs(v1 - v0), sv = v1 < v0 ? -1 : 1;
+    for (long i = 0; i <= n; ++i) {
+        const long v = v0 + sv * (n == 0 ? 0 : (2 * i * m + n) / (2 * n));
+        const long x = xMajor ? u0 + i : v, y = xMajor ? v : u0 + i;
+        if (x >= 0 && x < width && y >= 0 && y < height)
+            expected.row(static_cast<int>(y))[x] = FillingSurface::toPixel(kInk);
+    }
+    return expected;
+}
+
+long snapped(float v) { return std::lround(std::floor(static_cast<double>(v) + 0.5)); }
+
+// Short lines step without a running remainder, long ones with it; both must
+// follow the rule above. Provoked: a few thousand lines with fixed
+// pseudo-random ends, on and off the raster, short and longer than 4096 major
+// steps, against that rule computed pixel by pixel here.
 TEST(SurfaceLine, EveryLengthFollowsTheNearestPixelRule) {
     constexpr int kW = 64, kH = 48;
     std::uint32_t state = 2024u;
@@ -806,21 +825,63 @@ TEST(SurfaceLine, EveryLengthFollowsTheNearestPixelRule) {
         const long x1 = next(-spread, kW + spread), y1 = next(-spread, kH + spread);
         const long x2 = k % 5 == 0 ? next(0, kW - 1) : next(-spread, kW + spread);
         const long y2 = k % 5 == 0 ? next(0, kH - 1) : next(-spread, kH + spread);
-        FillingSurface drawn = blank(kW, kH), expected = blank(kW, kH);
+        FillingSurface drawn = blank(kW, kH);
         drawn.line(x1, y1, x2, y2, kInk);
-        const bool xMajor = std::abs(x2 - x1) >= std::abs(y2 - y1);
-        long u0 = xMajor ? x1 : y1, v0 = xMajor ? y1 : x1, u1 = xMajor ? x2 : y2, v1 = xMajor ? y2 : x2;
-        if (u1 < u0) std::swap(u0, u1), std::swap(v0, v1);
-        const long n = u1 - u0, m = std::abs(v1 - v0), sv = v1 < v0 ? -1 : 1;
-        for (long i = 0; i <= n; ++i) {
-            const long v = v0 + sv * (n == 0 ? 0 : (2 * i * m + n) / (2 * n));
-            const long x = xMajor ? u0 + i : v, y = xMajor ? v : u0 + i;
-            if (x >= 0 && x < kW && y >= 0 && y < kH)
-                expected.row(static_cast<int>(y))[x] = FillingSurface::toPixel(kInk);
-        }
-        ASSERT_TRUE(samePixels(drawn, expected)) << "(" << x1 << "," << y1 << ")-(" << x2 << "," << y2 << ")";
+        ASSERT_TRUE(samePixels(drawn, nearestPixelLine(kW, kH, x1, y1, x2, y2)))
+            << "(" << x1 << "," << y1 << ")-(" << x2 << "," << y2 << ")";
     }
 }
+
+// Lines with both end pixels on the raster skip the cut; all others are cut
+// to it first. Both ways must give the rule's pixels from fractional ends
+// snapped by the position rule. Provoked: for each kind of line, a thousand
+// fixed pseudo-random ones, ends given to the sixteenth of a pixel and often
+// on the half-pixel boundaries where snapping turns, against the rule.
+struct LineEndsCase {
+    const char* name;
+    float lo1, hi1;  // where the first end may lie, as a share of each side (0..1 is the raster)
+    float lo2, hi2;  // the same for the second end
+    float longest;   // the largest offset of the second end from the first, in pixels; 0: anywhere
+};
+
+class SurfaceLineEnds : public ::testing::TestWithParam<LineEndsCase> {};
+
+TEST_P(SurfaceLineEnds, FollowTheNearestPixelRule) {
+    constexpr int kW = 70, kH = 52;
+    const LineEndsCase& c = GetParam();
+    std::uint32_t state = 77u;
+    auto unit = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / 16777216.0f;
+    };
+    // A position of one axis, to the sixteenth of a pixel, a quarter of them
+    // on a pixel's boundary (p - 1/2).
+    auto position = [&](float lo, float hi, int size) {
+        const float v = std::round((lo + (hi - lo) * unit()) * size * 16) / 16;
+        return unit() < 0.25f ? std::floor(v) - 0.5f : v;
+    };
+    for (int k = 0; k < 1000; ++k) {
+        const float x1 = position(c.lo1, c.hi1, kW), y1 = position(c.lo1, c.hi1, kH);
+        float x2 = position(c.lo2, c.hi2, kW), y2 = position(c.lo2, c.hi2, kH);
+        if (c.longest > 0) {
+            x2 = x1 + std::round((unit() * 2 - 1) * c.longest * 16) / 16;
+            y2 = y1 + std::round((unit() * 2 - 1) * c.longest * 16) / 16;
+        }
+        FillingSurface drawn = blank(kW, kH);
+        drawn.line(x1, y1, x2, y2, kInk);
+        ASSERT_TRUE(samePixels(drawn, nearestPixelLine(kW, kH, snapped(x1), snapped(y1), snapped(x2), snapped(y2))))
+            << "(" << x1 << "," << y1 << ")-(" << x2 << "," << y2 << ")";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(FillingSurface, SurfaceLineEnds,
+                         ::testing::Values(LineEndsCase{"bothOnTheRaster", 0, 1, 0, 1, 0},
+                                           LineEndsCase{"shortRaysOnTheRaster", 0.2f, 0.8f, 0, 0, 12},
+                                           LineEndsCase{"raysAroundTheEdges", -0.1f, 1.1f, 0, 0, 30},
+                                           LineEndsCase{"oneEndOff", 0, 1, -1, 2, 0},
+                                           LineEndsCase{"bothEndsOff", -1, 2, -1, 2, 0},
+                                           LineEndsCase{"zeroOrOneStep", -0.05f, 1.05f, 0, 0, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Spans are painted four pixels a store with an overlapping last store.
 // Provoked: filled boxes of every width from 1 to 13 at every column offset
