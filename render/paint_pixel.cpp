@@ -45,13 +45,16 @@ void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const P
     m.colour = colour;
     // Every mode but the plain field (above) reads the offsets, pure
     // functions of the levels.
-    m.sr = 150 * xm::sin(s.ret / 50);
-    m.sg = 150 * xm::sin(s.grt / 50);
-    m.sb = 150 * xm::sin(s.blt / 50);
+    const xm::SinCos red = xm::sincos(s.ret / 50);
+    const xm::SinCos green = xm::sincos(s.grt / 50);
+    const xm::SinCos blue = xm::sincos(s.blt / 50);
+    m.sr = 150 * red.sin;
+    m.sg = 150 * green.sin;
+    m.sb = 150 * blue.sin;
     m.sm = ((m.sr + m.sg) + m.sb) / 3;
-    m.cr = 150 * xm::cos(s.ret / 50);
-    m.cg = 150 * xm::cos(s.grt / 50);
-    m.cb = 150 * xm::cos(s.blt / 50);
+    m.cr = 150 * red.cos;
+    m.cg = 150 * green.cos;
+    m.cb = 150 * blue.cos;
     m.cm = ((m.cr + m.cg) + m.cb) / 3;
     if (modeUsesStroke(mode)) {
         // Divisions by fi1 fail only when fi1 is 0; the offset then stays 0.
