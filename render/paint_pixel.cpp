@@ -21,8 +21,10 @@ inline void advanceBrushRadius(PictureState& s) {
 }  // namespace
 
 void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelTrig& t) {
-    if (s.barva < 1) s.barva = 1;
-    if (s.barva > 675) s.barva = 675;
+    // As conditional moves (max, then min, NaN kept): the field crosses the
+    // bounds from pixel to pixel.
+    s.barva = s.barva < 1 ? 1.0 : s.barva;
+    s.barva = s.barva > 675 ? 675.0 : s.barva;
     const double tabrow = floorWhole(colourRemainder(s.barva) + s.pozic0);
 
     // A row outside the table fails its statement: the level keeps the last pixel's.

@@ -85,6 +85,40 @@ TEST(Batch, BmpAndPngOfOneNameHoldTheSamePixels) {
     EXPECT_EQ(fileHash(dir.path() + "/ana-kos.bmp"), fileHash(dir.path() + "/ana-kos.png"));
 }
 
+// The zlib header of a PNG's first image data chunk: its FLEVEL bits (the
+// top two of the second byte) say which effort the encoder chose, 0 for the
+// fastest; -1 when the file holds no image data.
+int zlibLevelClass(const QByteArray& png) {
+    for (qsizetype at = 8; at + 8 <= png.size();) {
+        const auto byte = [&png](qsizetype k) { return static_cast<quint32>(static_cast<unsigned char>(png[k])); };
+        const quint32 length = byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+        if (png.mid(at + 4, 4) == "IDAT" && length >= 2 && at + 10 <= png.size())
+            return static_cast<int>(byte(at + 9) >> 6);
+        at += 12 + static_cast<qsizetype>(length);
+    }
+    return -1;
+}
+
+// A batch's pictures are PNG by default and are encoded at zlib's fastest
+// level: the default level took as long as painting the picture. Provoked
+// with the writer left at Qt's default (class 2) and at its "no compression"
+// qualities (files as large as the BMP).
+TEST(Batch, PngIsWrittenAtTheFastestCompressionLevel) {
+    QTemporaryDir dir;
+    for (const char* ext : {"bmp", "png"}) {
+        BatchOptions options;
+        options.outputDir = dir.path();
+        options.extension = ext;
+        ASSERT_EQ(paintNameList({{1, "bor zupan"}}, options).painted, 1);
+    }
+    QFile png(dir.path() + "/bor-zupan.png");
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    const QByteArray bytes = png.readAll();
+    EXPECT_EQ(zlibLevelClass(bytes), 0);
+    EXPECT_LT(bytes.size(), QFileInfo(dir.path() + "/bor-zupan.bmp").size() * 3 / 4);
+    EXPECT_EQ(fileHash(dir.path() + "/bor-zupan.png"), fileHash(dir.path() + "/bor-zupan.bmp"));
+}
+
 TEST(Batch, OutputFolderProblemsAreFoundBeforePainting) {
     QTemporaryDir dir;
     QFile file(dir.path() + "/plain-file");
