@@ -28,7 +28,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
-#include <QImageWriter>
 #include <QJsonDocument>
 #include <QTextStream>
 
@@ -238,10 +237,7 @@ int runSingle(const CommandLineRequest& request) {
     const FileWriter write = [&](QIODevice& device, QString* error) {
         if (format == "pdf")
             return writeCardPdf(device, {request.name, request.layout, 1, [&image](int) { return image; }});
-        QImageWriter writer(&device, format);
-        if (writer.write(request.scale > 1 ? upscaleImage(image, request.scale) : image)) return true;
-        if (error) *error = writer.errorString();
-        return false;
+        return writeImage(device, request.scale > 1 ? upscaleImage(image, request.scale) : image, format, error);
     };
     if (toStdout) {
         QByteArray bytes;

@@ -42,6 +42,10 @@ QString numbered(const QString& path, int n) {
     return info.dir().filePath(file);
 }
 
+}  // namespace
+
+QStringList imageFormats() { return {QStringLiteral("bmp"), QStringLiteral("png")}; }
+
 // PNG is lossless at every level. Qt's quality 80 is zlib's fastest level
 // (1): half the instructions of its default (6), for files about a tenth
 // larger; encoding at the default took as long as painting a picture.
@@ -54,10 +58,6 @@ bool writeImage(QIODevice& device, const QImage& image, const QByteArray& format
     if (error) *error = writer.errorString();
     return false;
 }
-
-}  // namespace
-
-QStringList imageFormats() { return {QStringLiteral("bmp"), QStringLiteral("png")}; }
 
 QByteArray encodePicture(const Surface& surface, const QByteArray& format) {
     QByteArray bytes;

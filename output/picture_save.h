@@ -35,6 +35,12 @@ struct SaveOutcome {
 // name's extension spells them.
 QStringList imageFormats();
 
+// An image encoded in `format` (bmp, png) into a device; false and the
+// writer's reason in *error when it fails. A name's picture is written
+// through it wherever it goes (a file, a batch, standard output, the web
+// service), so its PNG is the same bytes everywhere.
+bool writeImage(QIODevice& device, const QImage& image, const QByteArray& format, QString* error);
+
 // `format` is one of imageFormats(), whatever the file name ends in.
 [[nodiscard]] SaveOutcome savePicture(const Surface& surface, const QString& path, const QByteArray& format,
                                       SaveMode mode);
