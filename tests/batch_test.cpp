@@ -74,14 +74,19 @@ TEST(Batch, RejectedLinesInTheMiddleDoNotStopTheOthers) {
     EXPECT_EQ(fileHash(dir.path() + "/bor-petek.png"), firstPictureOf("bor petek"));
 }
 
-TEST(Batch, BmpAndPngOfOneNameHoldTheSamePixels) {
-    QTemporaryDir dir;
+// The one-line batch of `name` into `folder`, once as BMP and once as PNG.
+void paintBmpAndPng(const QString& folder, const QString& name) {
     for (const char* ext : {"bmp", "png"}) {
         BatchOptions options;
-        options.outputDir = dir.path();
+        options.outputDir = folder;
         options.extension = ext;
-        EXPECT_EQ(paintNameList({{1, "ana kos"}}, options).painted, 1);
+        EXPECT_EQ(paintNameList({{1, name}}, options).painted, 1) << ext;
     }
+}
+
+TEST(Batch, BmpAndPngOfOneNameHoldTheSamePixels) {
+    QTemporaryDir dir;
+    paintBmpAndPng(dir.path(), "ana kos");
     EXPECT_EQ(fileHash(dir.path() + "/ana-kos.bmp"), fileHash(dir.path() + "/ana-kos.png"));
 }
 
@@ -105,12 +110,7 @@ int zlibLevelClass(const QByteArray& png) {
 // qualities (files as large as the BMP).
 TEST(Batch, PngIsWrittenAtTheFastestCompressionLevel) {
     QTemporaryDir dir;
-    for (const char* ext : {"bmp", "png"}) {
-        BatchOptions options;
-        options.outputDir = dir.path();
-        options.extension = ext;
-        ASSERT_EQ(paintNameList({{1, "bor zupan"}}, options).painted, 1);
-    }
+    paintBmpAndPng(dir.path(), "bor zupan");
     QFile png(dir.path() + "/bor-zupan.png");
     ASSERT_TRUE(png.open(QIODevice::ReadOnly));
     const QByteArray bytes = png.readAll();
