@@ -38,7 +38,9 @@ QStringList imageFormats();
 // and PDF cards.
 QStringList pictureFormats();
 
-// `image` encoded in `format` (one of imageFormats()) into a device.
+// `image` encoded in `format` (one of imageFormats()) into a device. A name's
+// picture is written through it wherever it goes (a file, a batch, standard
+// output, the web service), so its PNG is the same bytes everywhere.
 [[nodiscard]] Problem writeImage(QIODevice& device, const QImage& image, const QByteArray& format);
 
 // `format` is one of imageFormats(), whatever the file name ends in.

@@ -3,6 +3,7 @@
 
 #include "platform/whole_numbers.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace painter {
@@ -12,10 +13,12 @@ using Colour = std::int32_t;
 // One level of RGB(): rounded to the nearest whole number, a half going to the
 // even neighbour, then cut to 0..255.
 // NaN becomes 0 so that no input can make a colour outside 0..0xFFFFFF.
+// Without branches: the levels of neighbouring pixels cross 0 and 255 at
+// random. max(0, v) takes 0 for NaN as (0 < v) fails; on 0..255 adding and
+// taking away 2^52 rounds a half to even as roundHalfEven does.
 inline int colourLevel(double v) {
-    if (!(v > 0)) return 0;
-    if (v >= 255) return 255;
-    return static_cast<int>(roundHalfEven(v));
+    const double level = std::min(std::max(0.0, v), 255.0);
+    return static_cast<int>((level + kWholeFrom) - kWholeFrom);
 }
 
 inline Colour rgb(double r, double g, double b) {

@@ -686,6 +686,24 @@ double cos(double x) {
     }
 }
 
+SinCos sincos(double x) {
+    const std::int32_t ix = high_word(x) & 0x7fffffff;
+    if (ix <= 0x3fe921fb) {  // the small cases of sin and cos above, each as there
+        return {ix < 0x3e500000 ? x : kernel_sin(x, 0.0, false), ix < 0x3e46a09e ? 1.0 : kernel_cos(x, 0.0)};
+    }
+    if (ix >= 0x7ff00000) return {x - x, x - x};
+    double y0 = 0.0, y1 = 0.0;
+    const int n = reduce_pi_over_2(x, y0, y1);
+    const double s = kernel_sin(y0, y1, true);
+    const double c = kernel_cos(y0, y1);
+    switch (n & 3) {
+    case 0: return {s, c};
+    case 1: return {c, -s};
+    case 2: return {-s, -c};
+    default: return {-c, s};
+    }
+}
+
 double tan(double x) {
     const std::int32_t ix = high_word(x) & 0x7fffffff;
     if (ix <= 0x3fe921fb) {             // |x| ~<= pi/4

@@ -11,6 +11,12 @@ namespace painter::xm {
 double sin(double x);
 double cos(double x);
 double tan(double x);
+// sin(x) and cos(x) at once, bit for bit what the two give, with the argument
+// reduced once.
+struct SinCos {
+    double sin, cos;
+};
+SinCos sincos(double x);
 double atan(double x);
 double atan2(double y, double x);  // the angle of (x, y) in [-pi, pi]
 double pow(double base, double exponent);

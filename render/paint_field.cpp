@@ -15,14 +15,16 @@ namespace painter {
 void PolarCoords(PictureState& s, PixelTrig& t) {
     s.fi1 = s.fi1 + s.korakfi1;  // repeated addition, before any use
     s.fit = s.fi0 + s.fi1;
-    t.sinFit = xm::sin(s.fit);
-    const double xc = s.r0 * xm::cos(s.fit);
+    const xm::SinCos fit = xm::sincos(s.fit);
+    t.sinFit = fit.sin;
+    const double xc = s.r0 * fit.cos;
     const double yc = s.r0 * t.sinFit;
     const double ux = xc - s.x;
     const double uy = yc - s.y;
     s.r = xm::sqrt(ux * ux + uy * uy);
-    t.sinR = xm::sin(s.r);
-    t.cosR = xm::cos(s.r);
+    const xm::SinCos r = xm::sincos(s.r);
+    t.sinR = r.sin;
+    t.cosR = r.cos;
     // The plain arc tangent of the slope; straight above or below the centre
     // (ux = 0) the division fails and fi keeps the previous pixel's value.
     assign(s.fi, atan(Checked{uy} / Checked{ux}));

@@ -29,8 +29,9 @@ void FieldArithmetic(PictureState& s, PixelTrig& t);
 template <typename Each>
 void fieldRow(PictureState& s, PixelTrig& t, const std::vector<double>& sinX, int row, int lastColumn, Each&& each) {
     s.j = row;
-    t.sinY = xm::sin(worldY(s, s.j));
-    t.cosY = xm::cos(worldY(s, s.j));
+    const xm::SinCos y = xm::sincos(worldY(s, s.j));
+    t.sinY = y.sin;
+    t.cosY = y.cos;
     for (int column = 0; column <= lastColumn; ++column) {
         s.i = column;
         t.sinX = sinX[column];

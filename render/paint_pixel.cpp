@@ -21,8 +21,10 @@ inline void advanceBrushRadius(PictureState& s) {
 }  // namespace
 
 void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelTrig& t) {
-    if (s.barva < 1) s.barva = 1;
-    if (s.barva > 675) s.barva = 675;
+    // As conditional moves (max, then min, NaN kept): the field crosses the
+    // bounds from pixel to pixel.
+    s.barva = s.barva < 1 ? 1.0 : s.barva;
+    s.barva = s.barva > 675 ? 675.0 : s.barva;
     const double tabrow = floorWhole(colourRemainder(s.barva) + s.pozic0);
 
     // A row outside the table fails its statement: the level keeps the last pixel's.
@@ -45,13 +47,16 @@ void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const P
     m.colour = colour;
     // Every mode but the plain field (above) reads the offsets, pure
     // functions of the levels.
-    m.sr = 150 * xm::sin(s.ret / 50);
-    m.sg = 150 * xm::sin(s.grt / 50);
-    m.sb = 150 * xm::sin(s.blt / 50);
+    const xm::SinCos red = xm::sincos(s.ret / 50);
+    const xm::SinCos green = xm::sincos(s.grt / 50);
+    const xm::SinCos blue = xm::sincos(s.blt / 50);
+    m.sr = 150 * red.sin;
+    m.sg = 150 * green.sin;
+    m.sb = 150 * blue.sin;
     m.sm = ((m.sr + m.sg) + m.sb) / 3;
-    m.cr = 150 * xm::cos(s.ret / 50);
-    m.cg = 150 * xm::cos(s.grt / 50);
-    m.cb = 150 * xm::cos(s.blt / 50);
+    m.cr = 150 * red.cos;
+    m.cg = 150 * green.cos;
+    m.cb = 150 * blue.cos;
     m.cm = ((m.cr + m.cg) + m.cb) / 3;
     if (modeUsesStroke(mode)) {
         // Divisions by fi1 fail only when fi1 is 0; the offset then stays 0.

@@ -107,15 +107,49 @@ TEST(Batch, RejectedLinesInTheMiddleDoNotStopTheOthers) {
     EXPECT_EQ(fileHash(dir.path() + "/bor-petek.png"), firstPictureOf("bor petek"));
 }
 
-TEST(Batch, BmpAndPngOfOneNameHoldTheSamePixels) {
-    QTemporaryDir dir;
+// The one-line batch of `name` into `folder`, once as BMP and once as PNG.
+void paintBmpAndPng(const QString& folder, const QString& name) {
     for (const char* ext : {"bmp", "png"}) {
         BatchOptions options;
-        options.outputDir = dir.path();
+        options.outputDir = folder;
         options.extension = ext;
-        EXPECT_EQ(paintNameList({{1, "ana kos"}}, options).painted, 1);
+        EXPECT_EQ(paintNameList({{1, name}}, options).painted, 1) << ext;
     }
+}
+
+TEST(Batch, BmpAndPngOfOneNameHoldTheSamePixels) {
+    QTemporaryDir dir;
+    paintBmpAndPng(dir.path(), "ana kos");
     EXPECT_EQ(fileHash(dir.path() + "/ana-kos.bmp"), fileHash(dir.path() + "/ana-kos.png"));
+}
+
+// The zlib header of a PNG's first image data chunk: its FLEVEL bits (the
+// top two of the second byte) say which effort the encoder chose, 0 for the
+// fastest; -1 when the file holds no image data.
+int zlibLevelClass(const QByteArray& png) {
+    for (qsizetype at = 8; at + 8 <= png.size();) {
+        const auto byte = [&png](qsizetype k) { return static_cast<quint32>(static_cast<unsigned char>(png[k])); };
+        const quint32 length = byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+        if (png.mid(at + 4, 4) == "IDAT" && length >= 2 && at + 10 <= png.size())
+            return static_cast<int>(byte(at + 9) >> 6);
+        at += 12 + static_cast<qsizetype>(length);
+    }
+    return -1;
+}
+
+// A batch's pictures are PNG by default and are encoded at zlib's fastest
+// level: the default level took as long as painting the picture. Provoked
+// with the writer left at Qt's default (class 2) and at its "no compression"
+// qualities (files as large as the BMP).
+TEST(Batch, PngIsWrittenAtTheFastestCompressionLevel) {
+    QTemporaryDir dir;
+    paintBmpAndPng(dir.path(), "bor zupan");
+    QFile png(dir.path() + "/bor-zupan.png");
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    const QByteArray bytes = png.readAll();
+    EXPECT_EQ(zlibLevelClass(bytes), 0);
+    EXPECT_LT(bytes.size(), QFileInfo(dir.path() + "/bor-zupan.bmp").size() * 3 / 4);
+    EXPECT_EQ(fileHash(dir.path() + "/bor-zupan.png"), fileHash(dir.path() + "/bor-zupan.bmp"));
 }
 
 TEST(Batch, OutputFolderProblemsAreFoundBeforePainting) {

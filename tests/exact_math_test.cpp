@@ -463,6 +463,50 @@ TEST(ExactMathHugeArguments, NearMultiplesOfHalfPiAgreeWithCLibraryBelowItsLimit
 }
 
 // ---------------------------------------------------------------------------
+// sincos shares one reduction between the two; each half must be exactly what
+// sin and cos give alone, on every path: the small-argument shortcuts (their
+// thresholds differ), the kernels without reduction up to pi/4, the direct,
+// medium, large and huge reductions, near multiples of pi/2, and the values
+// that are not numbers.
+
+TEST(ExactMathSinCos, SameBitsAsSinAndCos) {
+    const double fixed[] = {0.0, -0.0, kDenorm, -kDenorm, kMin, kMax, -kMax, kInf, -kInf, kNaN, -kNaN,
+                            // sin's and cos's shortcuts for small arguments, on either side
+                            0x1p-26, std::nextafter(0x1p-26, 0.0), 0x1.6a09ep-27, std::nextafter(0x1.6a09ep-27, 0.0),
+                            0x1.6a09e667f3bcdp-27, 0x1p-27,
+                            // around pi/4, where the reduction begins, and the multiples of pi/2
+                            0x1.921fbp-1, 0x1.921fb54442d18p-1, 0x1.921fb6p-1, kPiOver2, -kPiOver2, 2 * kPiOver2,
+                            3 * kPiOver2, 4 * kPiOver2, 5 * kPiOver2, 1e6 * kPiOver2,
+                            // the ends of the medium and large reductions, and huge ones
+                            0x1.921fbp+20, 0x1.921fb6p+20, 0x1p28, std::nextafter(0x1p28, 0.0), 1e22, 1e300,
+                            0x1.b951f1572eba5p+26, 0x1.6ac5b262ca1ffp+849, 5.1, 675.0 / 50, -3.0};
+    auto expectSame = [](double x) -> ::testing::AssertionResult {
+        const painter::xm::SinCos sc = painter::xm::sincos(x);
+        if (auto sin = same_bits(sc.sin, painter::xm::sin(x)); !sin) return sin << " (sin)";
+        if (auto cos = same_bits(sc.cos, painter::xm::cos(x)); !cos) return cos << " (cos)";
+        return ::testing::AssertionSuccess();
+    };
+    for (double x : fixed) EXPECT_TRUE(expectSame(x)) << hex(x);
+
+    ArgumentSource args(0x51C05);
+    for (int i = 0; i < 200000; ++i) {
+        double x = 0;
+        switch (i % 5) {
+        case 0: x = args.uniform(-60.0, 60.0); break;          // where the pixels' arguments lie
+        case 1: x = args.log_uniform(-1074.0, 1024.0); break;  // every binade
+        case 2: {  // close to a multiple of pi/2 (one draw a statement: see ArgumentSource)
+            const double k = std::floor(args.uniform(1.0, 6.0e7));
+            x = k * kPiOver2 * args.uniform(0.9999999, 1.0000001);
+            break;
+        }
+        case 3: x = args.uniform(-0x1p29, 0x1p29); break;  // the medium and large reductions
+        default: x = args.log_uniform(-30.0, 2.0); break;  // the small cases
+        }
+        ASSERT_TRUE(expectSame(x)) << hex(x);
+    }
+}
+
+// ---------------------------------------------------------------------------
 // The bits themselves. Pictures must not change between builds, so the
 // results over a fixed set of arguments are pinned. A change here means every
 // picture may change: a compiler that contracts a*b+c into a fused
