@@ -74,17 +74,23 @@ enum class FillKind { None, Solid };
 // drawn in 64-bit integers; distances from such a centre are exact.
 constexpr double kNearCentre = 1073741824.0;  // 2^30
 // Wider half-widths are cut to this: with the centre nearer than 2^30, a span
-// that wide already covers the raster, so no visible pixel changes.
-constexpr double kWidthCap = 2147483648.0;  // 2^31
+// that wide already covers the raster, so no visible pixel changes. It is the
+// largest 32-bit integer, so that two rows' widths convert in one instruction.
+constexpr double kWidthCap = 2147483647.0;  // 2^31 - 1
+// With a vertical half-axis B below this, no row but the centre one reaches
+// floor(A): row d >= 1 reaches A * sqrt(1 - d^2 / B^2) <= A * (1 - 1 / (2 B^2))
+// exactly, short of A by far more than the few roundings of rowReach add.
+// So the columns within floor(A) of the centre hold every row.
+constexpr double kExactRows = 16777216.0;  // 2^24
 
 // One figure: centre pixel (cx, cy), half-axes grown by half a pixel (A, B).
 struct EllipseJob {
     Raster r;
-    double cx, cy, A, B;
-    double ratio;  // A / B
-    FillKind fill;
-    std::uint32_t outline, inside;
-    ArcSweep sweep;
+    double cx = 0, cy = 0, A = 0, B = 0;
+    double ratio = 1;  // A / B
+    FillKind fill = FillKind::None;
+    std::uint32_t outline = 0, inside = 0;
+    ArcSweep sweep{};
 
     struct RowRuns {
         Run left, right, inside;
@@ -134,8 +140,32 @@ struct EllipseJob {
         return reach < 0 ? -1 : floorNonNegative(reach);
     }
     // The same, cut to kWidthCap; truncation is the whole part of a reach >= 0.
-    std::int64_t cappedWidth(double d) const {
-        return static_cast<std::int64_t>(std::min(rowReach(A, B, ratio, d), kWidthCap));
+    std::int32_t cappedWidth(double d) const {
+        return static_cast<std::int32_t>(std::min(rowReach(A, B, ratio, d), kWidthCap));
+    }
+    // cappedWidth of rows d0, d0 + 1, ... d0 + n - 1 (d0 + n <= kStretch + 2 rows of room).
+    void cappedWidths(std::int64_t d0, int n, std::int32_t* out) const {
+#if defined(__SSE2__)
+        // Two rows a step, with the very operations of rowReach: the same
+        // correctly rounded sqrt, the clamp at 0 only ever touches rows
+        // outside (d > B), which get -1, and the centre row, the one row
+        // that rowReach takes apart, is set afterwards.
+        const __m128d b = _mm_set1_pd(B), k = _mm_set1_pd(ratio), cap = _mm_set1_pd(kWidthCap);
+        const __m128d sign = _mm_set1_pd(-0.0), zero = _mm_setzero_pd(), two = _mm_set1_pd(2);
+        const __m128i none = _mm_set1_epi32(-1);
+        __m128d d = _mm_set_pd(static_cast<double>(d0 + 1), static_cast<double>(d0));
+        for (int i = 0; i < n; i += 2, d = _mm_add_pd(d, two)) {
+            const __m128d dd = _mm_andnot_pd(sign, d);
+            const __m128d q = _mm_max_pd(_mm_mul_pd(_mm_sub_pd(b, dd), _mm_add_pd(b, dd)), zero);
+            const __m128d reach = _mm_min_pd(_mm_mul_pd(_mm_sqrt_pd(q), k), cap);
+            const __m128i in = _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmple_pd(dd, b)), _MM_SHUFFLE(3, 3, 2, 0));
+            const __m128i w = _mm_or_si128(_mm_cvttpd_epi32(reach), _mm_andnot_si128(in, none));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), w);
+        }
+        if (d0 <= 0 && d0 + n > 0) out[-d0] = cappedWidth(0);
+#else
+        for (int i = 0; i < n; ++i) out[i] = cappedWidth(static_cast<double>(d0 + i));
+#endif
     }
 
     // Calls paintPair(d, here, interior) for the distances dFirst..dLast from
@@ -147,42 +177,74 @@ struct EllipseJob {
         // The half-widths of a stretch of rows first, then the painting: the
         // square roots pipeline freely in a loop without unpredictable branches.
         constexpr int kStretch = 64;
-        std::int64_t widths[kStretch + 2];
+        std::int32_t widths[kStretch + 4];  // room for the last pair's second row
         for (std::int64_t d0 = dFirst; d0 <= dLast; d0 += kStretch) {
             const int n = static_cast<int>(std::min<std::int64_t>(kStretch, dLast - d0 + 1));
-            for (int i = 0; i < n + 2; ++i) widths[i] = cappedWidth(static_cast<double>(d0 - 1 + i));
+            cappedWidths(d0 - 1, n + 2, widths);
             for (int i = 1; i <= n; ++i)
                 if (widths[i] >= 0)
-                    paintPair(d0 + i - 1, widths[i], std::min({widths[i] - 1, widths[i - 1], widths[i + 1]}));
+                    paintPair(d0 + i - 1, std::int64_t{widths[i]},
+                              std::int64_t{std::min({widths[i] - 1, widths[i - 1], widths[i + 1]})});
         }
     }
 
-    // The common case, a figure that lies wholly on the raster: the same rows
-    // as below, painted without clipping, the four outline runs of a row pair
-    // (equally long by symmetry) in one loop.
-    void drawWhollyInside() const {
-        const int x = static_cast<int>(cx), y = static_cast<int>(cy);
+    // One row of a figure whose columns all lie on the raster; p points at
+    // its centre column. With the fill in the outline's colour the row is a
+    // single run.
+    void paintWholeRow(std::uint32_t* p, int here, int interior) const {
+        if (interior < 0 || (fill == FillKind::Solid && inside == outline)) {
+            paint(p - here, 2 * here + 1, outline);
+            return;
+        }
+        paint(p - here, here - interior, outline);
+        paint(p + interior + 1, here - interior, outline);
+        if (fill == FillKind::Solid) paint(p - interior, 2 * interior + 1, inside);
+    }
+
+    // The common case, a whole outline or closed figure whose columns all lie
+    // on the raster: rows y - d and y + d for d = dFirst..dLast, those of them
+    // on the raster, painted without clipping. Up to dBoth both rows of a pair
+    // are on the raster (none when the centre row is off it), and the four
+    // outline runs of a pair (equally long by symmetry) go in one loop; past
+    // it, only the rows on one side are.
+    void drawColumnsInside(int x, std::int64_t y, std::int64_t dFirst, std::int64_t dLast) const {
+        const std::int64_t lastRow = r.height - 1;
+        const bool centreOn = y >= 0 && y <= lastRow;
+        const std::int64_t dBoth = centreOn ? std::min(y, lastRow - y) : -1;
+        const std::int64_t side = (centreOn ? y < lastRow - y : y < 0) ? 1 : -1;
         const bool solid = fill == FillKind::Solid;
-        const std::uint32_t c = outline;
-        walkRows(0, static_cast<std::int64_t>(floorNonNegative(B)),
-                 [&](std::int64_t d, std::int64_t here64, std::int64_t interior64) {
-                     const int here = static_cast<int>(here64), interior = static_cast<int>(interior64);
-                     // On the centre row both rows are the same one; painting it twice is harmless.
-                     std::uint32_t* top = r.row(y - static_cast<int>(d)) + x;
-                     std::uint32_t* bottom = r.row(y + static_cast<int>(d)) + x;
-                     if (interior < 0) {
-                         paint(top - here, 2 * here + 1, c);
-                         paint(bottom - here, 2 * here + 1, c);
-                         return;
-                     }
-                     std::uint32_t *p0 = top - here, *p1 = top + interior + 1, *p2 = bottom - here,
-                                   *p3 = bottom + interior + 1;
-                     for (int i = 0, n = here - interior; i < n; ++i) p0[i] = p1[i] = p2[i] = p3[i] = c;
-                     if (solid) {
-                         paint(top - interior, 2 * interior + 1, inside);
-                         if (d > 0) paint(bottom - interior, 2 * interior + 1, inside);
-                     }
-                 });
+        const bool oneRun = solid && inside == outline;
+        walkRows(dFirst, std::min(dLast, dBoth), [&](std::int64_t d, std::int64_t here64, std::int64_t interior64) {
+            const int here = static_cast<int>(here64), interior = static_cast<int>(interior64);
+            // On the centre row both rows are the same one; painting its outline twice is harmless.
+            std::uint32_t* top = r.row(static_cast<int>(y - d)) + x;
+            std::uint32_t* bottom = r.row(static_cast<int>(y + d)) + x;
+            if (interior < 0 || oneRun) {
+                paint(top - here, 2 * here + 1, outline);
+                paint(bottom - here, 2 * here + 1, outline);
+                return;
+            }
+            std::uint32_t *p0 = top - here, *p1 = top + interior + 1, *p2 = bottom - here, *p3 = bottom + interior + 1;
+            const std::uint32_t c = outline;
+            const int n = here - interior;
+            if (n < 4) {
+                for (int i = 0; i < n; ++i) p0[i] = p1[i] = p2[i] = p3[i] = c;
+            } else {
+                // The rows near the ends of a flat or tall figure: wide stores.
+                paint(p0, n, c);
+                paint(p1, n, c);
+                paint(p2, n, c);
+                paint(p3, n, c);
+            }
+            if (solid) {
+                paint(top - interior, 2 * interior + 1, inside);
+                if (d > 0) paint(bottom - interior, 2 * interior + 1, inside);
+            }
+        });
+        walkRows(std::max(dFirst, dBoth + 1), dLast, [&](std::int64_t d, std::int64_t here, std::int64_t interior) {
+            paintWholeRow(r.row(static_cast<int>(y + side * d)) + x, static_cast<int>(here),
+                          static_cast<int>(interior));
+        });
     }
 
     void draw() const {
@@ -201,12 +263,6 @@ struct EllipseJob {
             if (edge - 1 >= std::max(cx, (r.width - 1) - cx)) return;
         }
 
-        if (!sweep.partial && cx - reachX >= 0 && cx + reachX <= r.width - 1 && cy - reachY >= 0 &&
-            cy + reachY <= r.height - 1) {
-            drawWhollyInside();
-            return;
-        }
-
         const double yTop = std::max(cy - reachY, 0.0);
         const double yBottom = std::min(cy + reachY, static_cast<double>(r.height - 1));
         if (std::fabs(cx) < kNearCentre && std::fabs(cy) < kNearCentre) {
@@ -219,6 +275,10 @@ struct EllipseJob {
             if (y < top) dFirst = top - y;
             if (y > bottom) dFirst = y - bottom;
             const std::int64_t dLast = std::max(y - top, bottom - y);
+            if (!sweep.partial && B < kExactRows && cx - reachX >= 0 && cx + reachX <= r.width - 1) {
+                drawColumnsInside(static_cast<int>(x), y, dFirst, dLast);
+                return;
+            }
             walkRows(dFirst, dLast, [&](std::int64_t d, std::int64_t here, std::int64_t interior) {
                 const RowRuns row = runs(x, here, interior);
                 paintRow(static_cast<double>(y - d), row);
@@ -237,16 +297,23 @@ struct EllipseJob {
     }
 };
 
-// Half-axes for a radius and an aspect; false when nothing is to be drawn.
-inline bool halfAxes(double radius, double aspect, double& a, double& b) {
-    if (!allFinite({radius, aspect}) || radius < 0) return false;
-    aspect = std::fabs(aspect);
-    a = radius;
-    b = radius;
-    if (aspect < 1)
-        b = radius * aspect;
-    else if (aspect > 1)
-        a = radius / aspect;
+// The figure of a circle call: its centre pixel and its half-axes grown by
+// half a pixel; false when nothing is to be drawn. The full figure and the
+// arc share it, so they cover the same outline.
+inline bool shapeOf(float x, float y, float radius, float aspect, EllipseJob& job) {
+    const double cx = snap(x), cy = snap(y);
+    if (!allFinite({cx, cy, radius, aspect}) || radius < 0) return false;
+    const double r = radius, asp = std::fabs(static_cast<double>(aspect));
+    double a = r, b = r;
+    if (asp < 1)
+        b = r * asp;
+    else if (asp > 1)
+        a = r / asp;
+    job.cx = cx;
+    job.cy = cy;
+    job.A = a + 0.5;
+    job.B = b + 0.5;
+    job.ratio = job.A / job.B;
     return true;
 }
 
@@ -283,45 +350,24 @@ void Surface::speck(float x, float y, Colour c, Fill fill) {
 }
 
 void Surface::ellipse(float x, float y, float radius, float aspect, Colour c, Fill fill) {
-    const double cx = snap(x), cy = snap(y);
-    double a, b;
-    if (!allFinite({cx, cy}) || !halfAxes(radius, aspect, a, b)) return;
-    const EllipseJob job{{pixels_.data(), width_, height_},
-                         cx,
-                         cy,
-                         a + 0.5,
-                         b + 0.5,
-                         (a + 0.5) / (b + 0.5),
-                         fill.solid ? FillKind::Solid : FillKind::None,
-                         toPixel(c),
-                         toPixel(fill.colour),
-                         ArcSweep{}};
-    job.draw();
+    EllipseJob job{.r = {pixels_.data(), width_, height_},
+                   .fill = fill.solid ? FillKind::Solid : FillKind::None,
+                   .outline = toPixel(c),
+                   .inside = toPixel(fill.colour)};
+    if (shapeOf(x, y, radius, aspect, job)) job.draw();
 }
 
 void Surface::arc(float x, float y, float radius, float start, float end, float aspect, Colour c) {
-    const double cx = snap(x), cy = snap(y);
-    double a, b;
-    if (!allFinite({cx, cy, start, end}) || !halfAxes(radius, aspect, a, b)) return;
-    ArcSweep sweep;
+    if (!allFinite({start, end})) return;
+    EllipseJob job{.r = {pixels_.data(), width_, height_}, .fill = FillKind::None, .outline = toPixel(c)};
     // Equal angles reduce to equal angles: the whole outline, without the two
     // library remainders (mode 8 draws one such arc a pixel).
     if (start != end) {
-        sweep.start = std::fmod(std::fabs(static_cast<double>(start)), kTwoPi);
-        sweep.end = std::fmod(std::fabs(static_cast<double>(end)), kTwoPi);
-        sweep.partial = sweep.start != sweep.end;
+        job.sweep.start = std::fmod(std::fabs(static_cast<double>(start)), kTwoPi);
+        job.sweep.end = std::fmod(std::fabs(static_cast<double>(end)), kTwoPi);
+        job.sweep.partial = job.sweep.start != job.sweep.end;
     }
-    const EllipseJob job{{pixels_.data(), width_, height_},
-                         cx,
-                         cy,
-                         a + 0.5,
-                         b + 0.5,
-                         (a + 0.5) / (b + 0.5),
-                         FillKind::None,
-                         toPixel(c),
-                         0,
-                         sweep};
-    job.draw();
+    if (shapeOf(x, y, radius, aspect, job)) job.draw();
 }
 
 }  // namespace painter

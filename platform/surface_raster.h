@@ -61,12 +61,20 @@ inline bool visibleRow(const Raster& r, double y) { return y >= 0 && y < r.heigh
 inline void paint(std::uint32_t* p, int count, std::uint32_t value) {
 #if defined(__SSE2__)
     // Four pixels a store; the library's fill_n stores one at a time here,
-    // and the filled figures write hundreds of pixels per call. The last store
-    // may overlap the one before: it writes the same value.
+    // and the filled figures write hundreds of pixels per call. The first and
+    // the last store may overlap the others: they write the same value. Those
+    // between start on a 16-byte boundary, so that none splits a cache line.
     if (count >= 4) {
         const __m128i v = _mm_set1_epi32(static_cast<int>(value));
-        for (int i = 0; i + 4 < count; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + count - 4), v);
+        std::uint32_t* const end = p + count;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+        std::uint32_t* q = p + (4 - ((reinterpret_cast<std::uintptr_t>(p) / sizeof(std::uint32_t)) & 3));
+        for (; q + 8 <= end; q += 8) {
+            _mm_store_si128(reinterpret_cast<__m128i*>(q), v);
+            _mm_store_si128(reinterpret_cast<__m128i*>(q + 4), v);
+        }
+        if (q + 4 <= end) _mm_store_si128(reinterpret_cast<__m128i*>(q), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(end - 4), v);
         return;
     }
 #endif
