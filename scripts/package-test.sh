@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a finished build, installs it, tries the
-# installed program, manual page, menu entry, metadata, icon and completion,
-# then removes it and checks that nothing of it is left.
+# installed program, manual page, menu entry, metadata, icon, completion and
+# copyright notice, then removes it and checks that nothing of it is left.
 #
 #   bash scripts/package-test.sh [build dir]      (default build)
 #
@@ -88,7 +88,10 @@ done
 offers=$(bash -c 'source "$1"; COMP_WORDS=(painter --form); COMP_CWORD=1; _painter; echo "${COMPREPLY[*]}"' _ \
   "$share/bash-completion/completions/painter")
 [ "$offers" = --format ] || fail "the installed completion offers '$offers' for --form"
-echo "manual page, menu entry, metadata, icons and completion in place and valid"
+copyright="$share/doc/painter/copyright"
+grep -q '^Copyright: Painter developers' "$copyright" 2>/dev/null || fail "$copyright does not name the program's copyright"
+grep -q 'Bitstream Vera' "$copyright" || fail "$copyright lacks the licence of the built-in font"
+echo "manual page, menu entry, metadata, icons, completion and copyright notice in place and valid"
 
 # Removed, nothing of it is left.
 if ((real)); then
