@@ -201,49 +201,81 @@ struct EllipseJob {
         if (fill == FillKind::Solid) paint(p - interior, 2 * interior + 1, inside);
     }
 
-    // The common case, a whole outline or closed figure whose columns all lie
-    // on the raster: rows y - d and y + d for d = dFirst..dLast, those of them
-    // on the raster, painted without clipping. Up to dBoth both rows of a pair
-    // are on the raster (none when the centre row is off it), and the four
-    // outline runs of a pair (equally long by symmetry) go in one loop; past
-    // it, only the rows on one side are.
-    void drawColumnsInside(int x, std::int64_t y, std::int64_t dFirst, std::int64_t dLast) const {
+    // A whole outline or closed figure near the raster: rows y - d and y + d
+    // for d = dFirst..dLast, those of them on the raster. Up to dBoth both
+    // rows of a pair are on the raster (none when the centre row is off it)
+    // and share their runs; past it, only the rows on one side are. With
+    // kInside every column of the figure lies on the raster (the common
+    // case): no run is cut, and the four outline runs of a pair (equally
+    // long by symmetry) go in one loop.
+    template <bool kInside>
+    void drawRows(std::int64_t x, std::int64_t y, std::int64_t dFirst, std::int64_t dLast) const {
         const std::int64_t lastRow = r.height - 1;
         const bool centreOn = y >= 0 && y <= lastRow;
         const std::int64_t dBoth = centreOn ? std::min(y, lastRow - y) : -1;
         const std::int64_t side = (centreOn ? y < lastRow - y : y < 0) ? 1 : -1;
         const bool solid = fill == FillKind::Solid;
         const bool oneRun = solid && inside == outline;
-        walkRows(dFirst, std::min(dLast, dBoth), [&](std::int64_t d, std::int64_t here64, std::int64_t interior64) {
-            const int here = static_cast<int>(here64), interior = static_cast<int>(interior64);
-            // On the centre row both rows are the same one; painting its outline twice is harmless.
-            std::uint32_t* top = r.row(static_cast<int>(y - d)) + x;
-            std::uint32_t* bottom = r.row(static_cast<int>(y + d)) + x;
-            if (interior < 0 || oneRun) {
-                paint(top - here, 2 * here + 1, outline);
-                paint(bottom - here, 2 * here + 1, outline);
-                return;
+        const std::uint32_t edge = outline, in = inside;
+        const std::ptrdiff_t stride = r.width;
+        const auto paintRuns = [&](std::uint32_t* row, const RowRuns& runs) {
+            paint(row, runs.left, edge);
+            paint(row, runs.right, edge);
+            paint(row, runs.inside, in);
+        };
+        // The pairs, a stretch of rows at a time as in walkRows, but with the
+        // two rows' pointers stepped outwards rather than worked out anew:
+        // this loop runs once for every row pair of every outline and disc.
+        constexpr int kStretch = 64;
+        std::int32_t widths[kStretch + 4];  // room for the last pair's second row
+        const std::int64_t dPairs = std::min(dLast, dBoth);
+        for (std::int64_t d0 = dFirst; d0 <= dPairs; d0 += kStretch) {
+            const int count = static_cast<int>(std::min<std::int64_t>(kStretch, dPairs - d0 + 1));
+            cappedWidths(d0 - 1, count + 2, widths);
+            std::uint32_t* top = r.row(static_cast<int>(y - d0));
+            std::uint32_t* bottom = r.row(static_cast<int>(y + d0));
+            for (int i = 1; i <= count; ++i, top -= stride, bottom += stride) {
+                const int here = widths[i];
+                if (here < 0) continue;
+                const int interior = std::min({here - 1, widths[i - 1], widths[i + 1]});
+                // On the centre row both rows are the same one: its inside is
+                // painted once, its outline twice, which is harmless.
+                if constexpr (!kInside) {
+                    const RowRuns row = runs<std::int64_t>(x, here, interior);
+                    paintRuns(top, row);
+                    if (top != bottom) paintRuns(bottom, row);
+                    continue;
+                }
+                std::uint32_t* const t = top + x;
+                std::uint32_t* const b = bottom + x;
+                if (interior < 0 || oneRun) {
+                    paint(t - here, 2 * here + 1, edge);
+                    paint(b - here, 2 * here + 1, edge);
+                    continue;
+                }
+                std::uint32_t *p0 = t - here, *p1 = t + interior + 1, *p2 = b - here, *p3 = b + interior + 1;
+                const int n = here - interior;
+                if (n < 4) {
+                    for (int k = 0; k < n; ++k) p0[k] = p1[k] = p2[k] = p3[k] = edge;
+                } else {
+                    // The rows near the ends of a flat or tall figure: wide stores.
+                    paint(p0, n, edge);
+                    paint(p1, n, edge);
+                    paint(p2, n, edge);
+                    paint(p3, n, edge);
+                }
+                if (solid) {
+                    paint(t - interior, 2 * interior + 1, in);
+                    if (t != b) paint(b - interior, 2 * interior + 1, in);
+                }
             }
-            std::uint32_t *p0 = top - here, *p1 = top + interior + 1, *p2 = bottom - here, *p3 = bottom + interior + 1;
-            const std::uint32_t c = outline;
-            const int n = here - interior;
-            if (n < 4) {
-                for (int i = 0; i < n; ++i) p0[i] = p1[i] = p2[i] = p3[i] = c;
-            } else {
-                // The rows near the ends of a flat or tall figure: wide stores.
-                paint(p0, n, c);
-                paint(p1, n, c);
-                paint(p2, n, c);
-                paint(p3, n, c);
-            }
-            if (solid) {
-                paint(top - interior, 2 * interior + 1, inside);
-                if (d > 0) paint(bottom - interior, 2 * interior + 1, inside);
-            }
-        });
+        }
         walkRows(std::max(dFirst, dBoth + 1), dLast, [&](std::int64_t d, std::int64_t here, std::int64_t interior) {
-            paintWholeRow(r.row(static_cast<int>(y + side * d)) + x, static_cast<int>(here),
-                          static_cast<int>(interior));
+            std::uint32_t* row = r.row(static_cast<int>(y + side * d));
+            if constexpr (kInside)
+                paintWholeRow(row + x, static_cast<int>(here), static_cast<int>(interior));
+            else
+                paintRuns(row, runs(x, here, interior));
         });
     }
 
@@ -275,8 +307,11 @@ struct EllipseJob {
             if (y < top) dFirst = top - y;
             if (y > bottom) dFirst = y - bottom;
             const std::int64_t dLast = std::max(y - top, bottom - y);
-            if (!sweep.partial && B < kExactRows && cx - reachX >= 0 && cx + reachX <= r.width - 1) {
-                drawColumnsInside(static_cast<int>(x), y, dFirst, dLast);
+            if (!sweep.partial) {
+                if (B < kExactRows && cx - reachX >= 0 && cx + reachX <= r.width - 1)
+                    drawRows<true>(x, y, dFirst, dLast);
+                else
+                    drawRows<false>(x, y, dFirst, dLast);
                 return;
             }
             walkRows(dFirst, dLast, [&](std::int64_t d, std::int64_t here, std::int64_t interior) {
