@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace painter {
@@ -68,6 +69,13 @@ public:
     }
     // Line: a segment, both end pixels included.
     void line(float x1, float y1, float x2, float y2, Colour c);
+    // Lines from one start to each of `ends` in turn, the same pixels as a
+    // line() call each; the start is snapped once (a brush mode draws ten
+    // rays from every pixel).
+    struct Point {
+        float x = 0, y = 0;
+    };
+    void rays(float x, float y, std::span<const Point> ends, Colour c);
     // Line, box form: the rectangle with those corners, outlined in c, its
     // inside painted as `fill` says.
     void box(float x1, float y1, float x2, float y2, Colour c, Fill fill);

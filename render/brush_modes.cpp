@@ -2,6 +2,7 @@
 
 #include "platform/exact_math.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -104,15 +105,17 @@ void MarkPixel(int mode, PictureState& s, const PixelMark& m, Surface& pic, Rand
         break;
     }
     case 18: {
-        // The generator stays in registers through the ten rays.
+        // The ten ends are drawn first, the generator in registers, then the
+        // rays in the same order: drawing draws no random numbers.
         RandomGenerator g = rng;
-        const float fromX = f(ax), fromY = f(ay);
-        for (int ray = 1; ray <= 10; ++ray) {
+        std::array<Surface::Point, 10> ends;
+        for (Surface::Point& end : ends) {
             const float ox = rayOffset(g.nextBits());  // stored single
             const float oy = rayOffset(g.nextBits());
-            pic.line(fromX, fromY, f(ax + ox), f(ay + oy), c);
+            end = {f(ax + ox), f(ay + oy)};
         }
         rng = g;
+        pic.rays(f(ax), f(ay), ends, c);
         break;
     }
     }

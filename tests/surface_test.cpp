@@ -1017,6 +1017,24 @@ INSTANTIATE_TEST_SUITE_P(FillingSurface, SurfaceLineEnds,
                                            LineEndsCase{"zeroOrOneStep", -0.05f, 1.05f, 0, 0, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Rays snap their shared start once; each must still cover what a line from
+// that start covers. Provoked: starts on the raster, off it, on a pixel's
+// boundary, beyond the exact-walk limit and not finite, each with ten ends
+// near, off the raster, far away and not finite, against ten line calls.
+TEST(SurfaceRays, EachRayCoversWhatItsLineCovers) {
+    constexpr int kW = 40, kH = 30;
+    const Surface::Point starts[] = {{20, 15},    {0.5f, 29.49f}, {-3.25f, 12}, {45, -7},      {2e6f, 10},
+                                     {20, -3e7f}, {kNaN, 15},     {20, kInf},   {-0.5f, -0.5f}};
+    const std::vector<Surface::Point> ends = {{25, 18},  {20, 15},   {-8, 40},      {60.5f, 2.5f}, {3e6f, 29},
+                                              {kNaN, 1}, {5, -kInf}, {39.5f, 0.5f}, {10, -4e9f},   {1e30f, -1e30f}};
+    for (const Surface::Point& from : starts) {
+        FillingSurface rays = blank(kW, kH), lines = blank(kW, kH);
+        rays.rays(from.x, from.y, ends, kInk);
+        for (const Surface::Point& to : ends) lines.line(from.x, from.y, to.x, to.y, kInk);
+        EXPECT_TRUE(samePixels(rays, lines)) << "from (" << from.x << "," << from.y << ")";
+    }
+}
+
 // Spans are painted four pixels a store with an overlapping last store.
 // Provoked: filled boxes of every width from 1 to 13 at every column offset
 // of a narrow surface, including those cut by its right edge, against the
