@@ -69,6 +69,9 @@ inline bool onSweep(const ArcSweep& sweep, double dx, double upDy) {
 }
 
 enum class FillKind { None, Solid };
+// How a figure's rows are painted: the outline alone, the outline and a fill
+// of another colour, or outline and fill in one colour, one run a row.
+enum class RowStyle { Outline, Filled, OneColour };
 
 // Rows of an ellipse whose centre lies closer than this to the raster are
 // drawn in 64-bit integers; distances from such a centre are exact.
@@ -208,14 +211,16 @@ struct EllipseJob {
     // kInside every column of the figure lies on the raster (the common
     // case): no run is cut, and the four outline runs of a pair (equally
     // long by symmetry) go in one loop.
-    template <bool kInside>
+    // kStyle is what the fill and the colours say, known to the compiler so
+    // that the pair loop tests nothing but the widths.
+    template <bool kInside, RowStyle kStyle>
     void drawRows(std::int64_t x, std::int64_t y, std::int64_t dFirst, std::int64_t dLast) const {
         const std::int64_t lastRow = r.height - 1;
         const bool centreOn = y >= 0 && y <= lastRow;
         const std::int64_t dBoth = centreOn ? std::min(y, lastRow - y) : -1;
         const std::int64_t side = (centreOn ? y < lastRow - y : y < 0) ? 1 : -1;
-        const bool solid = fill == FillKind::Solid;
-        const bool oneRun = solid && inside == outline;
+        constexpr bool solid = kStyle != RowStyle::Outline;
+        constexpr bool oneRun = kStyle == RowStyle::OneColour;
         const std::uint32_t edge = outline, in = inside;
         const std::ptrdiff_t stride = r.width;
         const auto paintRuns = [&](std::uint32_t* row, const RowRuns& runs) {
@@ -264,7 +269,7 @@ struct EllipseJob {
                     paint(p2, n, edge);
                     paint(p3, n, edge);
                 }
-                if (solid) {
+                if constexpr (solid) {
                     paint(t - interior, 2 * interior + 1, in);
                     if (t != b) paint(b - interior, 2 * interior + 1, in);
                 }
@@ -308,10 +313,22 @@ struct EllipseJob {
             if (y > bottom) dFirst = y - bottom;
             const std::int64_t dLast = std::max(y - top, bottom - y);
             if (!sweep.partial) {
-                if (B < kExactRows && cx - reachX >= 0 && cx + reachX <= r.width - 1)
-                    drawRows<true>(x, y, dFirst, dLast);
+                const bool columnsInside = B < kExactRows && cx - reachX >= 0 && cx + reachX <= r.width - 1;
+                const RowStyle style = fill != FillKind::Solid ? RowStyle::Outline
+                                       : inside == outline     ? RowStyle::OneColour
+                                                               : RowStyle::Filled;
+                const auto drawIn = [&]<RowStyle kStyle>() {
+                    if (columnsInside)
+                        drawRows<true, kStyle>(x, y, dFirst, dLast);
+                    else
+                        drawRows<false, kStyle>(x, y, dFirst, dLast);
+                };
+                if (style == RowStyle::Outline)
+                    drawIn.template operator()<RowStyle::Outline>();
+                else if (style == RowStyle::OneColour)
+                    drawIn.template operator()<RowStyle::OneColour>();
                 else
-                    drawRows<false>(x, y, dFirst, dLast);
+                    drawIn.template operator()<RowStyle::Filled>();
                 return;
             }
             walkRows(dFirst, dLast, [&](std::int64_t d, std::int64_t here, std::int64_t interior) {
