@@ -70,8 +70,8 @@ TEST_P(FieldAheadName, SamePixelsDrawsAndStateAtEveryRow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, FieldAheadName,
-                         ::testing::Values("bor korosec", "ana kastelic", "ana vidmar", "ana golob", "bor zupan",
-                                           "bor petek", ""));
+                         ::testing::Values("bor korosec", "ana kastelic", "ana vidmar", "ana golob", "ana novak",
+                                           "bor zupan", "bor petek", ""));
 
 // Provoked: a command between rows narrows the scan (s.sir) at row 100, so
 // the rows computed ahead no longer fit; the scan must go on alone exactly as
