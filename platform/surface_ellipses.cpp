@@ -194,14 +194,15 @@ struct EllipseJob {
     // One row of a figure whose columns all lie on the raster; p points at
     // its centre column. With the fill in the outline's colour the row is a
     // single run.
+    template <RowStyle kStyle>
     void paintWholeRow(std::uint32_t* p, int here, int interior) const {
-        if (interior < 0 || (fill == FillKind::Solid && inside == outline)) {
+        if (interior < 0 || kStyle == RowStyle::OneColour) {
             paint(p - here, 2 * here + 1, outline);
             return;
         }
         paint(p - here, here - interior, outline);
         paint(p + interior + 1, here - interior, outline);
-        if (fill == FillKind::Solid) paint(p - interior, 2 * interior + 1, inside);
+        if constexpr (kStyle == RowStyle::Filled) paint(p - interior, 2 * interior + 1, inside);
     }
 
     // A whole outline or closed figure near the raster: rows y - d and y + d
@@ -278,7 +279,7 @@ struct EllipseJob {
         walkRows(std::max(dFirst, dBoth + 1), dLast, [&](std::int64_t d, std::int64_t here, std::int64_t interior) {
             std::uint32_t* row = r.row(static_cast<int>(y + side * d));
             if constexpr (kInside)
-                paintWholeRow(row + x, static_cast<int>(here), static_cast<int>(interior));
+                paintWholeRow<kStyle>(row + x, static_cast<int>(here), static_cast<int>(interior));
             else
                 paintRuns(row, runs(x, here, interior));
         });
