@@ -70,10 +70,15 @@ void walkSteps(std::uint32_t* p, std::ptrdiff_t majorStride, std::ptrdiff_t mino
         const std::uint64_t stepScaled = static_cast<std::uint64_t>(twoK) * reciprocal;
         const auto minorAt = [&](std::uint64_t a) { return static_cast<std::ptrdiff_t>(a >> 39) * minorStride; };
         // Four steps an iteration: the steps are independent, so they
-        // overlap, and a line's steps all store the same value, so their
-        // order does not matter.
-        std::int64_t left = count;
-        for (; left >= 4; left -= 4) {
+        // overlap. The last four steps come after the loop, each placed on its
+        // own, so no loop over the remainder mispredicts its end; they may
+        // repeat steps the loop already took, which is harmless because a
+        // line's steps all store the same value. A line of fewer than four
+        // steps repeats its last one.
+        const std::int64_t tail = std::max<std::int64_t>(count - 4, 0);
+        std::uint32_t* const first = p;
+        const std::uint64_t firstScaled = scaled;
+        for (std::int64_t s = 0; s < tail; s += 4) {
             p[minorAt(scaled)] = value;
             p[majorStride + minorAt(scaled + stepScaled)] = value;
             p[2 * majorStride + minorAt(scaled + 2 * stepScaled)] = value;
@@ -81,7 +86,14 @@ void walkSteps(std::uint32_t* p, std::ptrdiff_t majorStride, std::ptrdiff_t mino
             p += 4 * majorStride;
             scaled += 4 * stepScaled;
         }
-        for (; left > 0; --left, p += majorStride, scaled += stepScaled) p[minorAt(scaled)] = value;
+        const auto stepAt = [&](std::int64_t s) {
+            s = std::min(s, count - 1);
+            first[s * majorStride + minorAt(firstScaled + static_cast<std::uint64_t>(s) * stepScaled)] = value;
+        };
+        stepAt(tail);
+        stepAt(tail + 1);
+        stepAt(tail + 2);
+        stepAt(tail + 3);
         return;
     }
     const std::int64_t twoN = 2 * n;
@@ -153,11 +165,13 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
     const std::int64_t dx = x2 - x1, dy = y2 - y1;
     const std::int64_t ax = std::abs(dx), ay = std::abs(dy);
     const bool xMajor = ax >= ay;
-    // Walked from the end with the smaller major coordinate, the first on a tie.
-    const bool fromSecond = (xMajor ? dx : dy) < 0;
-    const std::int64_t x = fromSecond ? x2 : x1, y = fromSecond ? y2 : y1;
+    // Walked from the end with the smaller major coordinate, the first on a
+    // tie. Which end that is, is as good as random, so it is chosen by masks
+    // that no branch can mispredict: `flip` is all ones to start at the second.
+    const std::int64_t flip = -static_cast<std::int64_t>((xMajor ? dx : dy) < 0);
+    const std::int64_t x = x1 ^ ((x1 ^ x2) & flip), y = y1 ^ ((y1 ^ y2) & flip);
     const std::int64_t n = xMajor ? ax : ay, k = xMajor ? ay : ax;
-    const std::int64_t minorDelta = (xMajor ? dy : dx) * (fromSecond ? -1 : 1);
+    const std::int64_t minorDelta = ((xMajor ? dy : dx) ^ flip) - flip;  // negated when flipped
     const std::ptrdiff_t sv = minorDelta < 0 ? -1 : 1;
     const std::ptrdiff_t majorStride = xMajor ? 1 : r.width;
     const std::ptrdiff_t minorStride = xMajor ? sv * r.width : sv;
