@@ -53,49 +53,11 @@ constexpr auto kStepReciprocals = [] {
     return table;
 }();
 
-// `count` steps from p: step s lies s major strides on and
-// floor((rest + 2 k s) / 2n) minor strides aside, 0 <= rest < 2n.
-void walkSteps(std::uint32_t* p, std::ptrdiff_t majorStride, std::ptrdiff_t minorStride, std::int64_t rest,
-               std::int64_t k, std::int64_t n, std::int64_t count, std::uint32_t value) {
+// The steps of a line of kShortLine steps or more, with a running remainder.
+[[gnu::noinline]] void walkLong(std::uint32_t* p, std::ptrdiff_t majorStride, std::ptrdiff_t minorStride,
+                                std::int64_t rest, std::int64_t k, std::int64_t n, std::int64_t count,
+                                std::uint32_t value) {
     const std::int64_t twoK = 2 * k;
-    if (n < kShortLine) {
-        // Each step on its own, without the chain of the running remainder:
-        // the floor is a multiplication with the rounded-up reciprocal M of 2n.
-        // The numerator N stays below 2^25 and 2n at most 2^13, so
-        // N * M / 2^39 exceeds N / 2n by less than 1 / 2n and cannot reach the
-        // next whole number: the floor is exact, and N * M fits 64 bits. N * M
-        // grows by 2 k M a step, so it is kept as a sum, not multiplied out.
-        const std::uint64_t reciprocal = kStepReciprocals[static_cast<std::size_t>(n)];
-        std::uint64_t scaled = static_cast<std::uint64_t>(rest) * reciprocal;
-        const std::uint64_t stepScaled = static_cast<std::uint64_t>(twoK) * reciprocal;
-        const auto minorAt = [&](std::uint64_t a) { return static_cast<std::ptrdiff_t>(a >> 39) * minorStride; };
-        // Four steps an iteration: the steps are independent, so they
-        // overlap. The last four steps come after the loop, each placed on its
-        // own, so no loop over the remainder mispredicts its end; they may
-        // repeat steps the loop already took, which is harmless because a
-        // line's steps all store the same value. A line of fewer than four
-        // steps repeats its last one.
-        const std::int64_t tail = std::max<std::int64_t>(count - 4, 0);
-        std::uint32_t* const first = p;
-        const std::uint64_t firstScaled = scaled;
-        for (std::int64_t s = 0; s < tail; s += 4) {
-            p[minorAt(scaled)] = value;
-            p[majorStride + minorAt(scaled + stepScaled)] = value;
-            p[2 * majorStride + minorAt(scaled + 2 * stepScaled)] = value;
-            p[3 * majorStride + minorAt(scaled + 3 * stepScaled)] = value;
-            p += 4 * majorStride;
-            scaled += 4 * stepScaled;
-        }
-        const auto stepAt = [&](std::int64_t s) {
-            s = std::min(s, count - 1);
-            first[s * majorStride + minorAt(firstScaled + static_cast<std::uint64_t>(s) * stepScaled)] = value;
-        };
-        stepAt(tail);
-        stepAt(tail + 1);
-        stepAt(tail + 2);
-        stepAt(tail + 3);
-        return;
-    }
     const std::int64_t twoN = 2 * n;
     for (std::int64_t left = count;;) {
         *p = value;
@@ -107,6 +69,51 @@ void walkSteps(std::uint32_t* p, std::ptrdiff_t majorStride, std::ptrdiff_t mino
         rest -= step ? twoN : 0;
         p += step ? minorStride : 0;
     }
+}
+
+// `count` steps from p: step s lies s major strides on and
+// floor((rest + 2 k s) / 2n) minor strides aside, 0 <= rest < 2n.
+// Always inlined: a call costs as much as a short ray's steps.
+[[gnu::always_inline]] inline void walkSteps(std::uint32_t* p, std::ptrdiff_t majorStride, std::ptrdiff_t minorStride,
+                                             std::int64_t rest, std::int64_t k, std::int64_t n, std::int64_t count,
+                                             std::uint32_t value) {
+    if (n >= kShortLine) return walkLong(p, majorStride, minorStride, rest, k, n, count, value);
+    const std::int64_t twoK = 2 * k;
+    // Each step on its own, without the chain of the running remainder:
+    // the floor is a multiplication with the rounded-up reciprocal M of 2n.
+    // The numerator N stays below 2^25 and 2n at most 2^13, so
+    // N * M / 2^39 exceeds N / 2n by less than 1 / 2n and cannot reach the
+    // next whole number: the floor is exact, and N * M fits 64 bits. N * M
+    // grows by 2 k M a step, so it is kept as a sum, not multiplied out.
+    const std::uint64_t reciprocal = kStepReciprocals[static_cast<std::size_t>(n)];
+    std::uint64_t scaled = static_cast<std::uint64_t>(rest) * reciprocal;
+    const std::uint64_t stepScaled = static_cast<std::uint64_t>(twoK) * reciprocal;
+    const auto minorAt = [&](std::uint64_t a) { return static_cast<std::ptrdiff_t>(a >> 39) * minorStride; };
+    // Four steps an iteration: the steps are independent, so they
+    // overlap. The last four steps come after the loop, each placed on its
+    // own, so no loop over the remainder mispredicts its end; they may
+    // repeat steps the loop already took, which is harmless because a
+    // line's steps all store the same value. A line of fewer than four
+    // steps repeats its last one.
+    const std::int64_t tail = std::max<std::int64_t>(count - 4, 0);
+    std::uint32_t* const first = p;
+    const std::uint64_t firstScaled = scaled;
+    for (std::int64_t s = 0; s < tail; s += 4) {
+        p[minorAt(scaled)] = value;
+        p[majorStride + minorAt(scaled + stepScaled)] = value;
+        p[2 * majorStride + minorAt(scaled + 2 * stepScaled)] = value;
+        p[3 * majorStride + minorAt(scaled + 3 * stepScaled)] = value;
+        p += 4 * majorStride;
+        scaled += 4 * stepScaled;
+    }
+    const auto stepAt = [&](std::int64_t s) {
+        s = std::min(s, count - 1);
+        first[s * majorStride + minorAt(firstScaled + static_cast<std::uint64_t>(s) * stepScaled)] = value;
+    };
+    stepAt(tail);
+    stepAt(tail + 1);
+    stepAt(tail + 2);
+    stepAt(tail + 3);
 }
 
 // Bresenham between two pixels whose coordinates are within a few million.
@@ -176,14 +183,6 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
     const std::ptrdiff_t majorStride = xMajor ? 1 : r.width;
     const std::ptrdiff_t minorStride = xMajor ? sv * r.width : sv;
     walkSteps(r.pixels + y * r.width + x, majorStride, minorStride, n, k, n, n + 1, value);
-}
-
-// floor(v + 1/2) for |v| <= 2^20, as floorWhole gives it: the truncation, one
-// less where that went up.
-inline std::int64_t snapNear(double v) {
-    const double d = v + 0.5;
-    const auto t = static_cast<std::int64_t>(d);
-    return t - static_cast<std::int64_t>(static_cast<double>(t) > d);
 }
 
 inline bool onRaster(const Raster& r, std::int64_t px, std::int64_t py) {
@@ -258,38 +257,76 @@ void drawFarLine(const Raster& r, double x1, double y1, double x2, double y2, st
                 value);
 }
 
+// A position snapped to its pixel, and whether it was near enough for the
+// exact walk (a NaN is not).
+struct NearPixel {
+    std::int64_t x, y;
+    bool near;
+};
+
+#if defined(__SSE2__)
+inline NearPixel snapPosition(float xf, float yf) {
+    // Both coordinates at once, without a branch: near is |v| <= 2^20 (NaN
+    // is not), and the pixel floor(v + 1/2) is the truncation, one less where
+    // that went up. A scalar conversion pair per coordinate cost more than
+    // the rest of a short ray's setup.
+    const __m128d v = _mm_cvtps_pd(_mm_set_ps(0, 0, yf, xf));  // exact
+    const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), v);
+    const bool isNear = _mm_movemask_pd(_mm_cmple_pd(magnitude, _mm_set1_pd(kExactLineLimit))) == 3;
+    const __m128d d = _mm_add_pd(v, _mm_set1_pd(0.5));
+    // Near positions fit 32 bits.
+    const __m128i t = _mm_cvttpd_epi32(d);
+    const __m128i wentUp =
+        _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmpgt_pd(_mm_cvtepi32_pd(t), d)), _MM_SHUFFLE(3, 3, 2, 0));
+    const __m128i p = _mm_add_epi32(t, wentUp);
+    return {_mm_cvtsi128_si32(p), _mm_cvtsi128_si32(_mm_shuffle_epi32(p, _MM_SHUFFLE(1, 1, 1, 1))), isNear};
+}
+#else
+// floor(v + 1/2) for |v| <= 2^20, as floorWhole gives it: the truncation, one
+// less where that went up.
+inline std::int64_t snapNear(double v) {
+    const double d = v + 0.5;
+    const auto t = static_cast<std::int64_t>(d);
+    return t - static_cast<std::int64_t>(static_cast<double>(t) > d);
+}
+
 // NaN fails the comparison, so it takes the far way.
 inline bool near(double x, double y) { return std::fabs(x) <= kExactLineLimit && std::fabs(y) <= kExactLineLimit; }
+
+inline NearPixel snapPosition(float xf, float yf) {
+    const double x = xf, y = yf;
+    if (!near(x, y)) return {0, 0, false};
+    return {snapNear(x), snapNear(y), true};
+}
+#endif
 
 }  // namespace
 
 void Surface::line(float x1f, float y1f, float x2f, float y2f, Colour c) {
-    const double x1 = x1f, y1 = y1f, x2 = x2f, y2 = y2f;
     const Raster r{pixels_.data(), width_, height_};
-    if (near(x1, y1) && near(x2, y2)) {
-        const std::int64_t px1 = snapNear(x1), py1 = snapNear(y1);
-        drawSnapped(r, px1, py1, onRaster(r, px1, py1), snapNear(x2), snapNear(y2), toPixel(c));
+    const NearPixel p1 = snapPosition(x1f, y1f), p2 = snapPosition(x2f, y2f);
+    if (p1.near && p2.near) {
+        drawSnapped(r, p1.x, p1.y, onRaster(r, p1.x, p1.y), p2.x, p2.y, toPixel(c));
         return;
     }
-    drawFarLine(r, x1, y1, x2, y2, toPixel(c));
+    drawFarLine(r, x1f, y1f, x2f, y2f, toPixel(c));
 }
 
 void Surface::rays(float xf, float yf, std::span<const Point> ends, Colour c) {
-    const double x = xf, y = yf;
     const Raster r{pixels_.data(), width_, height_};
     const std::uint32_t value = toPixel(c);
-    if (!near(x, y)) {
-        for (const Point& e : ends) drawFarLine(r, x, y, e.x, e.y, value);
+    const NearPixel start = snapPosition(xf, yf);
+    if (!start.near) {
+        for (const Point& e : ends) drawFarLine(r, xf, yf, e.x, e.y, value);
         return;
     }
-    const std::int64_t px = snapNear(x), py = snapNear(y);
-    const bool startOnRaster = onRaster(r, px, py);
+    const bool startOnRaster = onRaster(r, start.x, start.y);
     for (const Point& e : ends) {
-        const double ex = e.x, ey = e.y;
-        if (near(ex, ey))
-            drawSnapped(r, px, py, startOnRaster, snapNear(ex), snapNear(ey), value);
+        const NearPixel end = snapPosition(e.x, e.y);
+        if (end.near)
+            drawSnapped(r, start.x, start.y, startOnRaster, end.x, end.y, value);
         else
-            drawFarLine(r, x, y, ex, ey, value);
+            drawFarLine(r, xf, yf, e.x, e.y, value);
     }
 }
 
