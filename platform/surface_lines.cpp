@@ -116,29 +116,38 @@ constexpr auto kStepReciprocals = [] {
     stepAt(tail + 3);
 }
 
+// `ifSet` where `mask` is all ones, `ifClear` where it is zero: a choice no
+// branch can mispredict (compilers turn a ternary on random data into one).
+inline std::int64_t masked(std::int64_t mask, std::int64_t ifSet, std::int64_t ifClear) {
+    return ifClear ^ ((ifSet ^ ifClear) & mask);
+}
+
 // Bresenham between two pixels whose coordinates are within a few million.
 void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
                  std::uint32_t value) {
-    const bool xMajor = std::abs(x2 - x1) >= std::abs(y2 - y1);
+    // The axes and the direction are chosen by masks (see drawSegmentOnRaster).
+    const std::int64_t dx = x2 - x1, dy = y2 - y1;
+    const std::int64_t xMajor = -static_cast<std::int64_t>(std::abs(dx) >= std::abs(dy));
+    const auto pick = [xMajor](std::int64_t ifX, std::int64_t ifY) { return masked(xMajor, ifX, ifY); };
     // u is the major axis, v the minor one; walk u upwards.
-    std::int64_t u0 = xMajor ? x1 : y1, v0 = xMajor ? y1 : x1;
-    std::int64_t u1 = xMajor ? x2 : y2, v1 = xMajor ? y2 : x2;
-    if (u1 < u0) {
-        std::swap(u0, u1);
-        std::swap(v0, v1);
-    }
+    const std::int64_t flip = pick(dx, dy) >> 63;
+    const std::int64_t xs = masked(flip, x2, x1), ys = masked(flip, y2, y1);
+    const std::int64_t xe = masked(flip, x1, x2), ye = masked(flip, y1, y2);
+    const std::int64_t u0 = pick(xs, ys), v0 = pick(ys, xs);
+    const std::int64_t u1 = pick(xe, ye), v1 = pick(ye, xe);
     const std::int64_t n = u1 - u0;            // major steps
     const std::int64_t k = std::abs(v1 - v0);  // minor steps
-    const int sv = v1 < v0 ? -1 : 1;
-    const std::int64_t uMax = (xMajor ? r.width : r.height) - 1;
-    const std::int64_t vMax = (xMajor ? r.height : r.width) - 1;
+    const std::int64_t vDown = (v1 - v0) >> 63;
+    const std::int64_t sv = vDown | 1;
+    const std::int64_t uMax = pick(r.width, r.height) - 1;
+    const std::int64_t vMax = pick(r.height, r.width) - 1;
 
     // Step i lies at u0 + i, v0 + sv * m(i), m(i) = floor((2 i k + n) / (2 n)).
     std::int64_t iFirst = std::max<std::int64_t>(0, -u0);
     std::int64_t iLast = std::min(n, uMax - u0);
     // The minor offsets m that keep v inside 0..vMax.
-    const std::int64_t mLow = sv > 0 ? -v0 : v0 - vMax;
-    const std::int64_t mHigh = sv > 0 ? vMax - v0 : v0;
+    const std::int64_t mLow = masked(vDown, v0 - vMax, -v0);
+    const std::int64_t mHigh = masked(vDown, v0, vMax - v0);
     if (mHigh < 0 || mLow > k) return;
     if (k > 0) {
         // First step with m(i) >= mLow: 2 i k + n >= 2 n mLow.
@@ -158,9 +167,9 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
         m = num / twoN;
     }
     const std::int64_t u = u0 + iFirst, v = v0 + sv * m;
-    const std::int64_t x = xMajor ? u : v, y = xMajor ? v : u;
-    const std::ptrdiff_t majorStride = xMajor ? 1 : r.width;
-    const std::ptrdiff_t minorStride = xMajor ? sv * static_cast<std::ptrdiff_t>(r.width) : sv;
+    const std::int64_t x = pick(u, v), y = pick(v, u);
+    const std::ptrdiff_t majorStride = pick(1, r.width);
+    const std::ptrdiff_t minorStride = pick(sv * r.width, sv);
     walkSteps(r.pixels + y * r.width + x, majorStride, minorStride, rest, k, n, iLast - iFirst + 1, value);
 }
 
@@ -171,17 +180,20 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
                                                        std::int64_t x2, std::int64_t y2, std::uint32_t value) {
     const std::int64_t dx = x2 - x1, dy = y2 - y1;
     const std::int64_t ax = std::abs(dx), ay = std::abs(dy);
-    const bool xMajor = ax >= ay;
+    // Which axis is the major one, and which end the walk starts from, are as
+    // good as random from ray to ray, so both are chosen by masks that no
+    // branch can mispredict. `xMajor` is all ones when x is the major axis.
+    const std::int64_t xMajor = -static_cast<std::int64_t>(ax >= ay);
+    const auto pick = [xMajor](std::int64_t ifX, std::int64_t ifY) { return masked(xMajor, ifX, ifY); };
     // Walked from the end with the smaller major coordinate, the first on a
-    // tie. Which end that is, is as good as random, so it is chosen by masks
-    // that no branch can mispredict: `flip` is all ones to start at the second.
-    const std::int64_t flip = -static_cast<std::int64_t>((xMajor ? dx : dy) < 0);
-    const std::int64_t x = x1 ^ ((x1 ^ x2) & flip), y = y1 ^ ((y1 ^ y2) & flip);
-    const std::int64_t n = xMajor ? ax : ay, k = xMajor ? ay : ax;
-    const std::int64_t minorDelta = ((xMajor ? dy : dx) ^ flip) - flip;  // negated when flipped
-    const std::ptrdiff_t sv = minorDelta < 0 ? -1 : 1;
-    const std::ptrdiff_t majorStride = xMajor ? 1 : r.width;
-    const std::ptrdiff_t minorStride = xMajor ? sv * r.width : sv;
+    // tie: `flip` is all ones to start at the second.
+    const std::int64_t flip = pick(dx, dy) >> 63;
+    const std::int64_t x = masked(flip, x2, x1), y = masked(flip, y2, y1);
+    const std::int64_t n = pick(ax, ay), k = pick(ay, ax);
+    const std::int64_t minorDelta = (pick(dy, dx) ^ flip) - flip;  // negated when flipped
+    const std::ptrdiff_t sv = (minorDelta >> 63) | 1;
+    const std::ptrdiff_t majorStride = pick(1, r.width);
+    const std::ptrdiff_t minorStride = pick(sv * r.width, sv);
     walkSteps(r.pixels + y * r.width + x, majorStride, minorStride, n, k, n, n + 1, value);
 }
 
