@@ -89,31 +89,30 @@ constexpr auto kStepReciprocals = [] {
     std::uint64_t scaled = static_cast<std::uint64_t>(rest) * reciprocal;
     const std::uint64_t stepScaled = static_cast<std::uint64_t>(twoK) * reciprocal;
     const auto minorAt = [&](std::uint64_t a) { return static_cast<std::ptrdiff_t>(a >> 39) * minorStride; };
-    // Four steps an iteration: the steps are independent, so they
-    // overlap. The last four steps come after the loop, each placed on its
-    // own, so no loop over the remainder mispredicts its end; they may
-    // repeat steps the loop already took, which is harmless because a
-    // line's steps all store the same value. A line of fewer than four
-    // steps repeats its last one.
-    const std::int64_t tail = std::max<std::int64_t>(count - 4, 0);
-    std::uint32_t* const first = p;
-    const std::uint64_t firstScaled = scaled;
-    for (std::int64_t s = 0; s < tail; s += 4) {
-        p[minorAt(scaled)] = value;
-        p[majorStride + minorAt(scaled + stepScaled)] = value;
-        p[2 * majorStride + minorAt(scaled + 2 * stepScaled)] = value;
-        p[3 * majorStride + minorAt(scaled + 3 * stepScaled)] = value;
-        p += 4 * majorStride;
-        scaled += 4 * stepScaled;
-    }
-    const auto stepAt = [&](std::int64_t s) {
-        s = std::min(s, count - 1);
-        first[s * majorStride + minorAt(firstScaled + static_cast<std::uint64_t>(s) * stepScaled)] = value;
+    // Four steps an iteration: the steps are independent, so they overlap.
+    const auto fourSteps = [&](std::uint32_t* q, std::uint64_t a) {
+        q[minorAt(a)] = value;
+        q[majorStride + minorAt(a + stepScaled)] = value;
+        q[2 * majorStride + minorAt(a + 2 * stepScaled)] = value;
+        q[3 * majorStride + minorAt(a + 3 * stepScaled)] = value;
     };
-    stepAt(tail);
-    stepAt(tail + 1);
-    stepAt(tail + 2);
-    stepAt(tail + 3);
+    if (count < 4) {
+        // One to three steps; the last one repeated, as below.
+        const auto stepAt = [&](std::int64_t s) {
+            s = std::min(s, count - 1);
+            p[s * majorStride + minorAt(scaled + static_cast<std::uint64_t>(s) * stepScaled)] = value;
+        };
+        stepAt(0);
+        stepAt(1);
+        stepAt(2);
+        return;
+    }
+    // The last four steps come after the loop, so no loop over the remainder
+    // mispredicts its end. They may repeat steps the loop already took, which
+    // is harmless: a line's steps all store the same value.
+    const std::int64_t tail = count - 4;
+    fourSteps(p + tail * majorStride, scaled + static_cast<std::uint64_t>(tail) * stepScaled);
+    for (std::int64_t s = 0; s < tail; s += 4, p += 4 * majorStride, scaled += 4 * stepScaled) fourSteps(p, scaled);
 }
 
 // `ifSet` where `mask` is all ones, `ifClear` where it is zero: a choice no
