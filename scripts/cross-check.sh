@@ -30,7 +30,9 @@ qemu() { case $1 in i386) echo qemu-i386 ;; arm64) echo qemu-aarch64 ;; esac; }
 install_arch() {
   local a=$1 missing=()
   dpkg --print-foreign-architectures | grep -qx "$a" || { dpkg --add-architecture "$a"; apt-get update -qq; }
-  for p in "crossbuild-essential-$a" "qt6-base-dev:$a" "libgl-dev:$a" "libqt6gui6:$a"; do
+  # The web service links cpp-httplib, which pulls in OpenSSL's headers.
+  for p in "crossbuild-essential-$a" "qt6-base-dev:$a" "libgl-dev:$a" "libqt6gui6:$a" \
+           "libcpp-httplib-dev:$a" "libssl-dev:$a"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   command -v "$(qemu "$a")" >/dev/null || missing+=(qemu-user)
@@ -43,7 +45,12 @@ install_arch() {
 build() {  # build DIR [cmake options...]: the program only
   local dir=$1; shift
   cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPAINTER_TESTS=OFF -DPAINTER_BENCH=OFF "$@" >/dev/null
-  nice cmake --build "$dir" -j "$(nproc)" --target painter >/dev/null
+  # Quiet when it works; the compiler's own words when it does not.
+  if ! nice cmake --build "$dir" -j "$(nproc)" --target painter >"$dir/build.log" 2>&1; then
+    grep -m 20 -E "error|FAILED" "$dir/build.log" >&2
+    echo "the build in $dir failed (whole log: $dir/build.log)" >&2
+    exit 1
+  fi
 }
 
 paint() {  # paint RUNNER... -- DIR: every name into DIR as BMP (raw pixels)
@@ -63,10 +70,12 @@ for a in "${archs[@]}"; do
   t=$(triplet "$a")
   echo "== $a: packages, build, pictures under $(qemu "$a")"
   install_arch "$a"
-  build "$out/$a" -DCMAKE_SYSTEM_NAME=Linux -DCMAKE_SYSTEM_PROCESSOR="$(processor "$a")" \
-    -DCMAKE_CXX_COMPILER="$t-g++" \
-    -DCMAKE_LIBRARY_ARCHITECTURE="$(libdir "$a")" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+  # pkg-config (for cpp-httplib) must read the target's .pc files, not the host's.
+  PKG_CONFIG_LIBDIR="/usr/lib/$(libdir "$a")/pkgconfig:/usr/share/pkgconfig" \
+    build "$out/$a" -DCMAKE_SYSTEM_NAME=Linux -DCMAKE_SYSTEM_PROCESSOR="$(processor "$a")" \
+      -DCMAKE_CXX_COMPILER="$t-g++" \
+      -DCMAKE_LIBRARY_ARCHITECTURE="$(libdir "$a")" \
+      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
   QEMU_LD_PREFIX=/ paint "$(qemu "$a")" "$out/$a/painter" -- "$out/$a-pictures"
 done
 
