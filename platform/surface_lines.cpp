@@ -121,23 +121,45 @@ inline std::int64_t masked(std::int64_t mask, std::int64_t ifSet, std::int64_t i
     return ifClear ^ ((ifSet ^ ifClear) & mask);
 }
 
+// How a segment is walked: along its major axis (x on a tie), from the end
+// with the smaller major coordinate (the first on a tie). Which axis and which
+// end are as good as random from ray to ray, so both are chosen by masks that
+// no branch can mispredict.
+struct LineAxes {
+    std::int64_t xMajor;  // all ones when x is the major axis
+    std::int64_t x, y;    // the end the walk starts from
+    std::int64_t n, k;    // major and minor steps
+    std::ptrdiff_t sv;    // the minor direction, -1 or 1
+    std::int64_t pick(std::int64_t ifX, std::int64_t ifY) const { return masked(xMajor, ifX, ifY); }
+    // Pointer steps in a raster `width` pixels wide.
+    std::ptrdiff_t majorStride(int width) const { return pick(1, width); }
+    std::ptrdiff_t minorStride(int width) const { return pick(sv * width, sv); }
+};
+
+[[gnu::always_inline]] inline LineAxes axesOf(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
+    const std::int64_t dx = x2 - x1, dy = y2 - y1;
+    const std::int64_t ax = std::abs(dx), ay = std::abs(dy);
+    LineAxes a;
+    a.xMajor = -static_cast<std::int64_t>(ax >= ay);
+    const std::int64_t flip = a.pick(dx, dy) >> 63;  // all ones to start at the second end
+    a.x = masked(flip, x2, x1);
+    a.y = masked(flip, y2, y1);
+    a.n = a.pick(ax, ay);
+    a.k = a.pick(ay, ax);
+    const std::int64_t minorDelta = (a.pick(dy, dx) ^ flip) - flip;  // negated when flipped
+    a.sv = (minorDelta >> 63) | 1;
+    return a;
+}
+
 // Bresenham between two pixels whose coordinates are within a few million.
 void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
                  std::uint32_t value) {
-    // The axes and the direction are chosen by masks (see drawSegmentOnRaster).
-    const std::int64_t dx = x2 - x1, dy = y2 - y1;
-    const std::int64_t xMajor = -static_cast<std::int64_t>(std::abs(dx) >= std::abs(dy));
-    const auto pick = [xMajor](std::int64_t ifX, std::int64_t ifY) { return masked(xMajor, ifX, ifY); };
+    const LineAxes axes = axesOf(x1, y1, x2, y2);
+    const auto pick = [&axes](std::int64_t ifX, std::int64_t ifY) { return axes.pick(ifX, ifY); };
     // u is the major axis, v the minor one; walk u upwards.
-    const std::int64_t flip = pick(dx, dy) >> 63;
-    const std::int64_t xs = masked(flip, x2, x1), ys = masked(flip, y2, y1);
-    const std::int64_t xe = masked(flip, x1, x2), ye = masked(flip, y1, y2);
-    const std::int64_t u0 = pick(xs, ys), v0 = pick(ys, xs);
-    const std::int64_t u1 = pick(xe, ye), v1 = pick(ye, xe);
-    const std::int64_t n = u1 - u0;            // major steps
-    const std::int64_t k = std::abs(v1 - v0);  // minor steps
-    const std::int64_t vDown = (v1 - v0) >> 63;
-    const std::int64_t sv = vDown | 1;
+    const std::int64_t u0 = pick(axes.x, axes.y), v0 = pick(axes.y, axes.x);
+    const std::int64_t n = axes.n, k = axes.k;
+    const std::int64_t sv = axes.sv, vDown = sv >> 1;  // all ones when v goes down
     const std::int64_t uMax = pick(r.width, r.height) - 1;
     const std::int64_t vMax = pick(r.height, r.width) - 1;
 
@@ -167,9 +189,8 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
     }
     const std::int64_t u = u0 + iFirst, v = v0 + sv * m;
     const std::int64_t x = pick(u, v), y = pick(v, u);
-    const std::ptrdiff_t majorStride = pick(1, r.width);
-    const std::ptrdiff_t minorStride = pick(sv * r.width, sv);
-    walkSteps(r.pixels + y * r.width + x, majorStride, minorStride, rest, k, n, iLast - iFirst + 1, value);
+    walkSteps(r.pixels + y * r.width + x, axes.majorStride(r.width), axes.minorStride(r.width), rest, k, n,
+              iLast - iFirst + 1, value);
 }
 
 // The same line when both its end pixels lie on the raster, as most do: then
@@ -177,23 +198,9 @@ void drawSegment(const Raster& r, std::int64_t x1, std::int64_t y1, std::int64_t
 // much as a short ray's steps.
 [[gnu::always_inline]] inline void drawSegmentOnRaster(const Raster& r, std::int64_t x1, std::int64_t y1,
                                                        std::int64_t x2, std::int64_t y2, std::uint32_t value) {
-    const std::int64_t dx = x2 - x1, dy = y2 - y1;
-    const std::int64_t ax = std::abs(dx), ay = std::abs(dy);
-    // Which axis is the major one, and which end the walk starts from, are as
-    // good as random from ray to ray, so both are chosen by masks that no
-    // branch can mispredict. `xMajor` is all ones when x is the major axis.
-    const std::int64_t xMajor = -static_cast<std::int64_t>(ax >= ay);
-    const auto pick = [xMajor](std::int64_t ifX, std::int64_t ifY) { return masked(xMajor, ifX, ifY); };
-    // Walked from the end with the smaller major coordinate, the first on a
-    // tie: `flip` is all ones to start at the second.
-    const std::int64_t flip = pick(dx, dy) >> 63;
-    const std::int64_t x = masked(flip, x2, x1), y = masked(flip, y2, y1);
-    const std::int64_t n = pick(ax, ay), k = pick(ay, ax);
-    const std::int64_t minorDelta = (pick(dy, dx) ^ flip) - flip;  // negated when flipped
-    const std::ptrdiff_t sv = (minorDelta >> 63) | 1;
-    const std::ptrdiff_t majorStride = pick(1, r.width);
-    const std::ptrdiff_t minorStride = pick(sv * r.width, sv);
-    walkSteps(r.pixels + y * r.width + x, majorStride, minorStride, n, k, n, n + 1, value);
+    const LineAxes a = axesOf(x1, y1, x2, y2);
+    walkSteps(r.pixels + a.y * r.width + a.x, a.majorStride(r.width), a.minorStride(r.width), a.n, a.k, a.n, a.n + 1,
+              value);
 }
 
 inline bool onRaster(const Raster& r, std::int64_t px, std::int64_t py) {
