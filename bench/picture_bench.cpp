@@ -70,6 +70,18 @@ void BM_WholePicture(benchmark::State& state) {
 }
 BENCHMARK(BM_WholePicture)->DenseRange(1, 18)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// The same with the field arithmetic ahead on a second thread; wall-clock
+// time, as the second thread's work is not the caller's CPU time.
+void BM_WholePictureFieldAhead(benchmark::State& state) {
+    const int mode = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        const FirstPicture picture(QString::fromLatin1(bench::kNameForMode[mode]), {.fieldAhead = true});
+        benchmark::DoNotOptimize(picture.surface().pixels());
+    }
+    state.SetLabel(bench::kNameForMode[mode]);
+}
+BENCHMARK(BM_WholePictureFieldAhead)->DenseRange(1, 18)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
 // The copy to the second surface with its marker, and the file write.
 void BM_Save(benchmark::State& state) {
     QTemporaryDir dir;

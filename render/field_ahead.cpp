@@ -1,51 +1,116 @@
 #include "render/field_ahead.h"
 
 #include "render/paint_field.h"
+#include "render/paint_pixel.h"
+
+#include <chrono>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace painter {
 
-FieldAhead::FieldAhead(const PictureState& s, std::vector<double> sinX, int lastRow, int lastColumn)
+namespace {
+
+// The records of a ring of rows when `handover` uses them, else none.
+std::size_t ringOf(Handover handover, Handover used, int rows, int columns) {
+    return handover == used ? static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns) : 0;
+}
+
+}  // namespace
+
+FieldAhead::FieldAhead(const PictureState& s, std::vector<double> sinX, int lastRow, int lastColumn, Handover handover)
     : state_(s),
       sinX_(std::move(sinX)),
       lastRow_(lastRow),
       lastColumn_(lastColumn),
       columns_(lastColumn + 1),
-      buffer_(static_cast<std::size_t>(kRowsAhead) * (lastColumn + 1)) {
+      handover_(handover),
+      marks_(ringOf(handover, Handover::markInputs, kRowsAhead, columns_)),
+      anchors_(ringOf(handover, Handover::anchorInputs, kRowsAhead, columns_)),
+      colours_(ringOf(handover, Handover::colourInputs, kRowsAhead, columns_)),
+      ends_(kRowsAhead) {
     worker_ = std::thread([this] { work(); });
 }
 
 FieldAhead::~FieldAhead() {
     stop_.store(true);
-    consumed_.store(lastRow_ + kRowsAhead);  // release a worker waiting for room
-    consumed_.notify_all();
+    publish(consumed_, lastRow_ + kRowsAhead);  // release a worker waiting for room
     worker_.join();
+}
+
+namespace {
+
+void relax() {
+#if defined(__SSE2__)
+    _mm_pause();
+#endif
+}
+
+}  // namespace
+
+void FieldAhead::waitFor(const std::atomic<int>& counter, int least) {
+    // About one row of field arithmetic: long enough for the usual wait, short
+    // enough that a stalled other side costs little.
+    constexpr auto kSpin = std::chrono::microseconds(100);
+    if (counter.load() >= least) return;
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    do {
+        for (int k = 0; k < 64; ++k) {
+            if (counter.load() >= least) return;
+            relax();
+        }
+    } while (std::chrono::steady_clock::now() < until);
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return counter.load() >= least; });
+}
+
+void FieldAhead::publish(std::atomic<int>& counter, int value) {
+    {
+        // Stored under the lock, so a thread between its last look and its
+        // sleep cannot miss it.
+        const std::lock_guard lock(mutex_);
+        counter.store(value);
+    }
+    changed_.notify_all();
 }
 
 void FieldAhead::work() {
     PictureState& s = state_;
     PixelTrig t;
     for (int row = 0; row <= lastRow_; ++row) {
-        // Room for this row once the scan is done with the row kRowsAhead before it.
-        for (int seen = consumed_.load(); seen < row - kRowsAhead; seen = consumed_.load()) consumed_.wait(seen);
+        waitFor(consumed_, row - kRowsAhead);  // the scan is done with the row this one replaces
         if (stop_.load()) return;
-        FieldValues* out = slot(row);
+        MarkInputs* marks = marks_.data() + first(row);
+        AnchorInputs* anchors = anchors_.data() + first(row);
+        ColourInputs* colours = colours_.data() + first(row);
         fieldRow(s, t, sinX_, row, lastColumn_, [&](int column) {
-            // The clamp the mark step applies in place, so that the worker's
-            // state is what one thread's would be (a failed colour recipe keeps it).
-            if (s.barva < 1) s.barva = 1;
-            if (s.barva > 675) s.barva = 675;
-            out[column] = {s.x, s.y, s.fi1, s.fit, s.r, s.fi, s.ba, s.re, s.gr, s.bl, s.barva, t};
+            switch (handover_) {
+            case Handover::markInputs: marks[column] = {ColourStep(s, t), s.blt}; break;
+            case Handover::anchorInputs: {
+                const PixelMark m = ColourStep(s, t);
+                anchors[column] = {m.sm, m.cm, m.colour};
+                break;
+            }
+            case Handover::colourInputs:
+                s.barva = s.barva < 1 ? 1.0 : s.barva;
+                s.barva = s.barva > 675 ? 675.0 : s.barva;
+                colours[column] = {s.barva, s.fi1, t.sinR, t.cosR, t.sinFit};
+                break;
+            }
         });
-        done_.store(row);
-        done_.notify_all();
+        ends_[row % kRowsAhead] = {s.x,  s.y,  s.fi1, s.fit,   s.r,   s.fi,  s.ba,
+                                   s.re, s.gr, s.bl,  s.barva, s.ret, s.grt, s.blt};
+        publish(done_, row);
     }
 }
 
-const FieldValues* FieldAhead::row(int row) {
-    consumed_.store(row - 1);
-    consumed_.notify_all();
-    for (int seen = done_.load(); seen < row; seen = done_.load()) done_.wait(seen);
-    return slot(row);
+AheadRow FieldAhead::row(int row) {
+    publish(consumed_, row - 1);
+    waitFor(done_, row);
+    return {marks_.data() + first(row), anchors_.data() + first(row), colours_.data() + first(row),
+            ends_[row % kRowsAhead]};
 }
 
 bool fieldAheadPays() { return std::thread::hardware_concurrency() > 1; }

@@ -1,70 +1,150 @@
 #pragma once
-// The field arithmetic of the scan, computed rows ahead on a second thread
-// while the marks of the earlier rows are drawn.
+// The field arithmetic and the colour step of the scan, computed rows ahead
+// on a second thread while the marks of the earlier rows are drawn.
 //
 // The arithmetic of a position (world coordinates, the moving centre, the
-// three field formulas) draws no random numbers and reads nothing the marks
-// write, so it can run ahead of them. The worker runs it over its own copy of
-// the picture state, in scan order, exactly as one thread would: a statement
-// that fails keeps the previous position's value, across the row boundary too.
-// Of what the mark step writes, only the clamp of barva feeds back into the
-// arithmetic (a failed colour recipe keeps the clamped value); the worker
-// applies the same clamp. The scan copies each position's values into the
-// picture state before its mark, so the state - and whatever a command run
-// between rows reads there - is the same as without the worker.
+// three field formulas) and its colour step (the clamp of barva, the colour
+// levels, the offsets of the mark) draw no random numbers and read nothing
+// the mark step writes, so they can run ahead of it. The worker runs them
+// over its own copy of the picture state, in scan order, exactly as one
+// thread would: a statement that fails keeps the previous position's value,
+// across the row boundary too.
+//
+// The rows cross from one core to the other, so a position carries only what
+// the scan's next step reads: the mark's inputs, or the colour step's. The
+// whole state the arithmetic leaves comes once a row, at its last position,
+// which is what a command run between rows, or the end of the picture, finds
+// in the picture state, the same as without the worker.
 
 #include "picture/picture_state.h"
+#include "render/brush_modes.h"
 #include "render/pixel_trig.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
 namespace painter {
 
-// What the arithmetic of one position leaves in the picture state.
+// What the arithmetic and the colour step of a position leave in the picture state.
 struct FieldValues {
-    double x, y, fi1, fit, r, fi, ba, re, gr, bl, barva;
-    PixelTrig trig;
+    double x, y, fi1, fit, r, fi, ba, re, gr, bl, barva, ret, grt, blt;
 };
 
-// Puts the values of one position into the picture state, as the arithmetic
-// there would have left them.
-inline void restore(PictureState& s, const FieldValues& v) {
+// What the mark step reads when the worker took the colour step: what the
+// colour step hands to the mark, and of the picture state only blt (mode 17).
+struct MarkInputs {
+    PixelMark mark;
+    double blt;
+};
+
+// What the mark step reads in the modes that mark around the anchor alone:
+// a fifth of MarkInputs, and most modes are such.
+struct AnchorInputs {
+    double sm, cm;
+    Colour colour;
+};
+
+// What the colour step reads of the arithmetic, when the scan takes it itself.
+struct ColourInputs {
+    double barva, fi1;  // barva already clamped, as the colour step leaves it
+    double sinR, cosR, sinFit;
+};
+
+// What the worker hands over per position.
+enum class Handover {
+    colourInputs,  // the scan takes the colour step: its three sine and cosine
+                   // pairs cost more than the marks of the lightest modes
+    anchorInputs,  // the worker takes it; the mark reads the anchor and the colour
+    markInputs,    // the worker takes it; the mark reads more of it
+};
+
+// The hand-over for a brush mode, or none where running ahead does not pay
+// (measured with the speed table): the plain field, whose marks are too few
+// to hide the field behind, and the stroke, whose offsets (sines of levels
+// over fi1, far from zero) cost as much as its marks.
+inline std::optional<Handover> handoverFor(int mode) {
+    switch (mode) {
+    case 1:
+    case 3: return std::nullopt;
+    case 2:
+    case 13: return Handover::colourInputs;
+    case 14:
+    case 15:
+    case 17: return Handover::markInputs;
+    default: return Handover::anchorInputs;
+    }
+}
+
+// One row from the worker: per position one of `marks`, `anchors` and
+// `colours`, as handed over, and the state at the row's last position.
+struct AheadRow {
+    const MarkInputs* marks;
+    const AnchorInputs* anchors;
+    const ColourInputs* colours;
+    const FieldValues& end;
+};
+
+// Puts the state a row's last position left into the picture state; the
+// colour levels only when the worker took the colour step (otherwise the
+// scan's own are the ones a failed table row keeps).
+inline void restore(PictureState& s, const FieldValues& v, bool colourStep) {
     s.x = v.x, s.y = v.y, s.fi1 = v.fi1, s.fit = v.fit, s.r = v.r, s.fi = v.fi;
     s.ba = v.ba, s.re = v.re, s.gr = v.gr, s.bl = v.bl, s.barva = v.barva;
+    if (colourStep) s.ret = v.ret, s.grt = v.grt, s.blt = v.blt;
 }
 
 class FieldAhead {
 public:
     // Starts the worker on a copy of s as it stands before the first position,
     // for rows 0..lastRow and columns 0..lastColumn (sinX: the sines of every
-    // column's world x).
-    FieldAhead(const PictureState& s, std::vector<double> sinX, int lastRow, int lastColumn);
+    // column's world x). Unless it hands over the colour step's inputs, the
+    // worker takes the colour step too; otherwise only the clamp of barva,
+    // which feeds back into the arithmetic (a failed colour recipe keeps the
+    // clamped value).
+    FieldAhead(const PictureState& s, std::vector<double> sinX, int lastRow, int lastColumn, Handover handover);
     // Stops the worker, also in the middle of the picture.
     ~FieldAhead();
     FieldAhead(const FieldAhead&) = delete;
     FieldAhead& operator=(const FieldAhead&) = delete;
 
     int lastColumn() const { return lastColumn_; }
+    Handover handover() const { return handover_; }
 
-    // The values of every position of the row, waiting until the worker has
-    // them. Rows are asked for in order; asking for a row frees the one before.
-    const FieldValues* row(int row);
+    // The row, waiting until the worker has it. Rows are asked for in order;
+    // asking for a row frees the one before.
+    AheadRow row(int row);
 
 private:
     static constexpr int kRowsAhead = 8;  // rows the worker may run ahead
 
     void work();
-    FieldValues* slot(int row) { return buffer_.data() + static_cast<std::size_t>(row % kRowsAhead) * columns_; }
+    std::size_t first(int row) const { return static_cast<std::size_t>(row % kRowsAhead) * columns_; }
+    // Waits until `counter` reaches `least`: a short spin first, because the
+    // other thread is usually a fraction of a row away and sleeping costs far
+    // more than that; then on the condition variable, so a thread kept waiting
+    // (the machine busy, the other side stopped) does not hold a core.
+    void waitFor(const std::atomic<int>& counter, int least);
+    void publish(std::atomic<int>& counter, int value);
 
     PictureState state_;  // the worker's own
     const std::vector<double> sinX_;
     const int lastRow_, lastColumn_, columns_;
-    std::vector<FieldValues> buffer_;
-    std::atomic<int> done_{-1};      // last row the worker finished
-    std::atomic<int> consumed_{-1};  // last row the scan has finished with
+    const Handover handover_;
+    std::vector<MarkInputs> marks_;
+    std::vector<AnchorInputs> anchors_;
+    std::vector<ColourInputs> colours_;
+    std::vector<FieldValues> ends_;
+    // Each on a cache line of its own: one thread spins reading what the
+    // other writes.
+    alignas(64) std::atomic<int> done_{-1};      // last row the worker finished
+    alignas(64) std::atomic<int> consumed_{-1};  // last row the scan has finished with
     std::atomic<bool> stop_{false};
+    alignas(64) std::mutex mutex_;  // only for sleeping; the counters are read without it
+    std::condition_variable changed_;
     std::thread worker_;
 };
 

@@ -58,8 +58,10 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
     const int lastRow = s.vis;
     const std::vector<double> sinX = columnSines(s);
     std::unique_ptr<FieldAhead> ahead;
-    if (p.fieldAhead && fieldAheadPays() && lastRow >= 0 && !sinX.empty())
-        ahead = std::make_unique<FieldAhead>(s, sinX, lastRow, std::min(s.sir, static_cast<int>(sinX.size()) - 1));
+    if (const std::optional<Handover> handover = handoverFor(brushMode(s.nac));
+        handover && p.fieldAhead && fieldAheadPays() && lastRow >= 0 && !sinX.empty())
+        ahead = std::make_unique<FieldAhead>(s, sinX, lastRow, std::min(s.sir, static_cast<int>(sinX.size()) - 1),
+                                             *handover);
     PixelTrig t;
     for (int row = 0; row <= lastRow; ++row) {
         p.window.processPendingEvents();
@@ -69,13 +71,33 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
         // longer fit, and the state holds everything the scan needs to go on alone.
         if (ahead && ahead->lastColumn() != lastColumn) ahead.reset();
         if (ahead) {
-            const FieldValues* values = ahead->row(row);
+            const AheadRow values = ahead->row(row);
+            const Handover handover = ahead->handover();
             s.j = row;
             for (int column = 0; column <= lastColumn; ++column) {
                 s.i = column;
-                restore(s, values[column]);
-                PaintPixel(s, p.picture1, p.rng, values[column].trig);
+                switch (handover) {
+                case Handover::markInputs:
+                    s.blt = values.marks[column].blt;
+                    MarkStep(s, p.picture1, p.rng, values.marks[column].mark);
+                    break;
+                case Handover::anchorInputs: {
+                    const AnchorInputs& in = values.anchors[column];
+                    PixelMark m;
+                    m.colour = in.colour, m.sm = in.sm, m.cm = in.cm;
+                    MarkStep(s, p.picture1, p.rng, m);
+                    break;
+                }
+                case Handover::colourInputs: {
+                    const ColourInputs& in = values.colours[column];
+                    s.barva = in.barva, s.fi1 = in.fi1;
+                    t.sinR = in.sinR, t.cosR = in.cosR, t.sinFit = in.sinFit;
+                    PaintPixel(s, p.picture1, p.rng, t);
+                    break;
+                }
+                }
             }
+            restore(s, values.end, handover != Handover::colourInputs);
             continue;
         }
         fieldRow(s, t, sinX, row, lastColumn, [&](int) { PaintPixel(s, p.picture1, p.rng, t); });

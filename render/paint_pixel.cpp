@@ -18,9 +18,9 @@ inline void advanceBrushRadius(PictureState& s) {
     if (s.rr < 3) s.fr = 1;
 }
 
-}  // namespace
-
-void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelTrig& t) {
+// The colour step draws no random numbers and reads nothing the mark writes,
+// so the scan may take it from the rows computed ahead.
+inline PixelMark colourStep(PictureState& s, const PixelTrig& t) {
     // As conditional moves (max, then min, NaN kept): the field crosses the
     // bounds from pixel to pixel.
     s.barva = s.barva < 1 ? 1.0 : s.barva;
@@ -36,17 +36,10 @@ void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const P
     }
 
     const int mode = brushMode(s.nac);
-    const Colour colour = rgb(s.ret, s.grt, s.blt);
-    if (mode == 1) {
-        // The plain field: one pixel, none of the offsets below.
-        advanceBrushRadius(s);
-        picture.pset(static_cast<float>(s.i), static_cast<float>(s.j), colour);
-        return;
-    }
     PixelMark m;
-    m.colour = colour;
-    // Every mode but the plain field (above) reads the offsets, pure
-    // functions of the levels.
+    m.colour = rgb(s.ret, s.grt, s.blt);
+    if (mode == 1) return m;  // the plain field reads none of the offsets below
+    // Every other mode reads the offsets, pure functions of the levels.
     const xm::SinCos red = xm::sincos(s.ret / 50);
     const xm::SinCos green = xm::sincos(s.grt / 50);
     const xm::SinCos blue = xm::sincos(s.blt / 50);
@@ -66,9 +59,29 @@ void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const P
         assign(m.ey1, cos(Checked{s.grt} / fi1) * Checked{m.cr / 2});
         assign(m.ey2, cos(Checked{s.ret} / fi1) * Checked{m.cg / 2});
     }
+    return m;
+}
 
+inline void markStep(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelMark& m) {
     advanceBrushRadius(s);
+    const int mode = brushMode(s.nac);
+    if (mode == 1) {
+        picture.pset(static_cast<float>(s.i), static_cast<float>(s.j), m.colour);
+        return;
+    }
     MarkPixel(mode, s, m, picture, rng);
+}
+
+}  // namespace
+
+PixelMark ColourStep(PictureState& s, const PixelTrig& t) { return colourStep(s, t); }
+
+void MarkStep(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelMark& m) {
+    markStep(s, picture, rng, m);
+}
+
+void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelTrig& t) {
+    markStep(s, picture, rng, colourStep(s, t));
 }
 
 }  // namespace painter

@@ -3,6 +3,7 @@
 #include "platform/random_generator.h"
 #include "platform/surface.h"
 #include "platform/whole_numbers.h"
+#include "render/brush_modes.h"
 #include "render/pixel_trig.h"
 
 #include <cmath>
@@ -22,5 +23,12 @@ inline double colourRemainder(double barva) {
 // The pixel's colour from the colour table, its anchor and stroke offsets, the
 // brush radius step, and its mark in the picture's brush mode.
 void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelTrig& t);
+
+// PaintPixel in its two steps. The colour step (the clamp of barva, the
+// colour levels, the offsets the brush mode reads) draws no random numbers
+// and reads nothing the mark step writes; the mark step (the brush radius,
+// the mark) takes what it returned.
+PixelMark ColourStep(PictureState& s, const PixelTrig& t);
+void MarkStep(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelMark& m);
 
 }  // namespace painter
