@@ -18,7 +18,7 @@ struct FirstPictureOptions {
     int year = 2011;                // the year the greeting wishes luck in
     PictureFacts* facts = nullptr;  // when set, what the picture decided is recorded there
     // The field arithmetic ahead on a second thread (see Platform::fieldAhead).
-    bool fieldAhead = false;
+    bool fieldAhead = true;
 };
 
 class FirstPicture {
