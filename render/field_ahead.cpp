@@ -82,9 +82,9 @@ void FieldAhead::work() {
     for (int row = 0; row <= lastRow_; ++row) {
         waitFor(consumed_, row - kRowsAhead);  // the scan is done with the row this one replaces
         if (stop_.load()) return;
-        MarkInputs* marks = marks_.data() + first(row);
-        AnchorInputs* anchors = anchors_.data() + first(row);
-        ColourInputs* colours = colours_.data() + first(row);
+        MarkInputs* marks = inRing(marks_, row);
+        AnchorInputs* anchors = inRing(anchors_, row);
+        ColourInputs* colours = inRing(colours_, row);
         fieldRow(s, t, sinX_, row, lastColumn_, [&](int column) {
             switch (handover_) {
             case Handover::markInputs: marks[column] = {ColourStep(s, t), s.blt}; break;
@@ -109,8 +109,7 @@ void FieldAhead::work() {
 AheadRow FieldAhead::row(int row) {
     publish(consumed_, row - 1);
     waitFor(done_, row);
-    return {marks_.data() + first(row), anchors_.data() + first(row), colours_.data() + first(row),
-            ends_[row % kRowsAhead]};
+    return {inRing(marks_, row), inRing(anchors_, row), inRing(colours_, row), ends_[row % kRowsAhead]};
 }
 
 bool fieldAheadPays() { return std::thread::hardware_concurrency() > 1; }

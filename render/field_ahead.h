@@ -122,7 +122,12 @@ private:
     static constexpr int kRowsAhead = 8;  // rows the worker may run ahead
 
     void work();
-    std::size_t first(int row) const { return static_cast<std::size_t>(row % kRowsAhead) * columns_; }
+    // The row's records in a ring, or none for the rings the hand-over leaves
+    // empty (an offset from their null data() would be undefined).
+    template <class Record>
+    Record* inRing(std::vector<Record>& ring, int row) {
+        return ring.empty() ? nullptr : ring.data() + static_cast<std::size_t>(row % kRowsAhead) * columns_;
+    }
     // Waits until `counter` reaches `least`: a short spin first, because the
     // other thread is usually a fraction of a row away and sleeping costs far
     // more than that; then on the condition variable, so a thread kept waiting
