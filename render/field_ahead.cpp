@@ -94,8 +94,7 @@ void FieldAhead::work() {
                 break;
             }
             case Handover::colourInputs:
-                s.barva = s.barva < 1 ? 1.0 : s.barva;
-                s.barva = s.barva > 675 ? 675.0 : s.barva;
+                clampBarva(s);
                 colours[column] = {s.barva, s.fi1, t.sinR, t.cosR, t.sinFit};
                 break;
             }

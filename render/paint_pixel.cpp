@@ -21,10 +21,7 @@ inline void advanceBrushRadius(PictureState& s) {
 // The colour step draws no random numbers and reads nothing the mark writes,
 // so the scan may take it from the rows computed ahead.
 inline PixelMark colourStep(PictureState& s, const PixelTrig& t) {
-    // As conditional moves (max, then min, NaN kept): the field crosses the
-    // bounds from pixel to pixel.
-    s.barva = s.barva < 1 ? 1.0 : s.barva;
-    s.barva = s.barva > 675 ? 675.0 : s.barva;
+    clampBarva(s);
     const double tabrow = floorWhole(colourRemainder(s.barva) + s.pozic0);
 
     // A row outside the table fails its statement: the level keeps the last pixel's.

@@ -20,6 +20,15 @@ inline double colourRemainder(double barva) {
     return std::fmod(whole, 280.0);
 }
 
+// The clamp of barva that begins the colour step, in place: a failed colour
+// recipe keeps the clamped value, so the field computed ahead applies it too.
+// As conditional moves (max, then min, NaN kept): the field crosses the
+// bounds from pixel to pixel.
+inline void clampBarva(PictureState& s) {
+    s.barva = s.barva < 1 ? 1.0 : s.barva;
+    s.barva = s.barva > 675 ? 675.0 : s.barva;
+}
+
 // The pixel's colour from the colour table, its anchor and stroke offsets, the
 // brush radius step, and its mark in the picture's brush mode.
 void PaintPixel(PictureState& s, Surface& picture, RandomGenerator& rng, const PixelTrig& t);
