@@ -60,29 +60,24 @@ void BM_FieldArithmeticOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_FieldArithmeticOnly)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// A whole picture on one thread, as each picture of a batch is painted.
-void BM_WholePicture(benchmark::State& state) {
+// A whole picture on one thread, as each picture of a batch is painted, or as
+// the window and a single picture paint it, the field arithmetic ahead on a
+// second thread where it pays (wall-clock time: the second thread's work is
+// not the caller's CPU time).
+void BM_WholePicture(benchmark::State& state, bool fieldAhead) {
     const int mode = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        const FirstPicture picture(QString::fromLatin1(bench::kNameForMode[mode]), {.fieldAhead = false});
+        const FirstPicture picture(QString::fromLatin1(bench::kNameForMode[mode]), {.fieldAhead = fieldAhead});
         benchmark::DoNotOptimize(picture.surface().pixels());
     }
     state.SetLabel(bench::kNameForMode[mode]);
 }
-BENCHMARK(BM_WholePicture)->DenseRange(1, 18)->Unit(benchmark::kMillisecond)->Iterations(5);
-
-// The same as the window and a single picture paint it, the field arithmetic
-// ahead on a second thread where it pays; wall-clock time, as the second
-// thread's work is not the caller's CPU time.
-void BM_WholePictureFieldAhead(benchmark::State& state) {
-    const int mode = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        const FirstPicture picture(QString::fromLatin1(bench::kNameForMode[mode]), {.fieldAhead = true});
-        benchmark::DoNotOptimize(picture.surface().pixels());
-    }
-    state.SetLabel(bench::kNameForMode[mode]);
-}
-BENCHMARK(BM_WholePictureFieldAhead)->DenseRange(1, 18)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK_CAPTURE(BM_WholePicture, one_thread, false)->DenseRange(1, 18)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_WholePicture, field_ahead, true)
+    ->DenseRange(1, 18)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseRealTime();
 
 // The copy to the second surface with its marker, and the file write.
 void BM_Save(benchmark::State& state) {
