@@ -141,9 +141,10 @@ void printSpeedTable(const TableOptions& options) {
     std::printf(
         "'after' is what the program does for the window and a single picture on a\n"
         "machine of two cores or more: the field arithmetic (and, for most modes, the\n"
-        "colour step) runs rows ahead on a second thread; the plain field and the\n"
-        "stroke (modes 1 and 3) paint on one thread. 'one thread' is each picture of\n"
-        "a batch, which keeps every core busy with pictures of its own.\n\n");
+        "colour step) runs rows ahead on a second thread; for the plain field, the\n"
+        "dot and the stroke (modes 1 to 3) the two threads share the rows. 'one\n"
+        "thread' is each picture of a batch, which keeps every core busy with\n"
+        "pictures of its own.\n\n");
     std::printf(
         "| mode | name | before | one thread | one thread / field | after | after / field |\n"
         "|---:|---|---:|---:|---:|---:|---:|\n");

@@ -3,7 +3,11 @@
 #include "render/paint_field.h"
 #include "render/paint_pixel.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <chrono>
+#include <cstdint>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -20,23 +24,24 @@ std::size_t ringOf(Handover handover, Handover used, int rows, int columns) {
 
 }  // namespace
 
-FieldAhead::FieldAhead(const PictureState& s, std::vector<double> sinX, int lastRow, int lastColumn, Handover handover)
+FieldAhead::FieldAhead(const PictureState& s, std::vector<double> sinX, int lastRow, int lastColumn, Handover handover,
+                       RowShare share)
     : state_(s),
       sinX_(std::move(sinX)),
       lastRow_(lastRow),
       lastColumn_(lastColumn),
       columns_(lastColumn + 1),
-      handover_(handover),
-      marks_(ringOf(handover, Handover::markInputs, kRowsAhead, columns_)),
-      anchors_(ringOf(handover, Handover::anchorInputs, kRowsAhead, columns_)),
-      colours_(ringOf(handover, Handover::colourInputs, kRowsAhead, columns_)),
-      ends_(kRowsAhead) {
+      share_(share),
+      band_(share.alone + share.ahead),
+      ringRows_(share.alone == 0 ? kRowsAhead : (kSharedRingRows + share.ahead - 1) / share.ahead * share.ahead),
+      partsInRing_(ringRows_ / share.ahead),
+      handover_(handover) {
     worker_ = std::thread([this] { work(); });
 }
 
 FieldAhead::~FieldAhead() {
     stop_.store(true);
-    publish(consumed_, lastRow_ + kRowsAhead);  // release a worker waiting for room
+    publish(consumed_, lastRow_ + ringRows_);  // release a worker waiting for room (ordinals never pass rows)
     worker_.join();
 }
 
@@ -77,11 +82,25 @@ void FieldAhead::publish(std::atomic<int>& counter, int value) {
 }
 
 void FieldAhead::work() {
+    // The rings are filled here, before the first row is published, so that
+    // their fresh pages (up to about a megabyte, and a page fault costs
+    // microseconds on a virtual machine) are touched on this thread, not the
+    // scan's.
+    marks_.resize(ringOf(handover_, Handover::markInputs, ringRows_, columns_));
+    anchors_.resize(ringOf(handover_, Handover::anchorInputs, ringRows_, columns_));
+    colours_.resize(ringOf(handover_, Handover::colourInputs, ringRows_, columns_));
+    ends_.resize(static_cast<std::size_t>(ringRows_));
+    partStarts_.resize(share_.alone == 0 ? 0 : static_cast<std::size_t>(partsInRing_) * columns_);
     PictureState& s = state_;
     PixelTrig t;
-    for (int row = 0; row <= lastRow_; ++row) {
-        waitFor(consumed_, row - kRowsAhead);  // the scan is done with the row this one replaces
+    for (int k = 0, row = rowOf(0); row <= lastRow_; row = rowOf(++k)) {
+        waitFor(consumed_, k - ringRows_);  // the scan is done with the row this one replaces
         if (stop_.load()) return;
+        // The positions the scan paints alone before this part: their fi1
+        // summed as the scan sums it, one position at a time.
+        if (startsPart(row))
+            for (long n = 0; n < static_cast<long>(share_.alone) * columns_; ++n) s.fi1 = s.fi1 + s.korakfi1;
+        FieldValues* starts = startsPart(row) ? partStart(row) : nullptr;
         MarkInputs* marks = inRing(marks_, row);
         AnchorInputs* anchors = inRing(anchors_, row);
         ColourInputs* colours = inRing(colours_, row);
@@ -98,17 +117,27 @@ void FieldAhead::work() {
                 colours[column] = {s.barva, s.fi1, t.sinR, t.cosR, t.sinFit};
                 break;
             }
+            if (starts) starts[column] = fieldValues(s);
         });
-        ends_[row % kRowsAhead] = {s.x,  s.y,  s.fi1, s.fit,   s.r,   s.fi,  s.ba,
-                                   s.re, s.gr, s.bl,  s.barva, s.ret, s.grt, s.blt};
-        publish(done_, row);
+        ends_[slot(row)] = fieldValues(s);
+        publish(done_, k);
     }
 }
 
 AheadRow FieldAhead::row(int row) {
-    publish(consumed_, row - 1);
-    waitFor(done_, row);
-    return {inRing(marks_, row), inRing(anchors_, row), inRing(colours_, row), ends_[row % kRowsAhead]};
+    publish(consumed_, ordinal(row) - 1);
+    waitFor(done_, ordinal(row));
+    return {inRing(marks_, row), inRing(anchors_, row), inRing(colours_, row), ends_[slot(row)]};
+}
+
+bool FieldAhead::meets(const PictureState& s, int row, int column) const {
+    using Bits = std::array<std::uint64_t, sizeof(FieldValues) / sizeof(double)>;
+    const Bits scan = std::bit_cast<Bits>(fieldValues(s));
+    const Bits worker = std::bit_cast<Bits>(partStart(row)[column]);
+    // The colour levels only where the worker takes the colour step: else the
+    // scan's own carry on, and the worker leaves its guess untouched.
+    const std::size_t compared = handover_ == Handover::colourInputs ? scan.size() - 3 : scan.size();
+    return std::equal(scan.begin(), scan.begin() + compared, worker.begin());
 }
 
 bool fieldAheadPays() { return std::thread::hardware_concurrency() > 1; }

@@ -15,6 +15,12 @@
 // whole state the arithmetic leaves comes once a row, at its last position,
 // which is what a command run between rows, or the end of the picture, finds
 // in the picture state, the same as without the worker.
+//
+// Where the scan shares the rows (RowShare), the worker skips the rows the
+// scan paints alone and starts its next part on a guess. Each position's
+// values are a function of the position and of the values the position
+// before left, so once the scan's state equals the worker's after some
+// position, bit for bit, every later position of the worker is the scan's own.
 
 #include "picture/picture_state.h"
 #include "render/brush_modes.h"
@@ -23,7 +29,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -33,6 +38,10 @@ namespace painter {
 struct FieldValues {
     double x, y, fi1, fit, r, fi, ba, re, gr, bl, barva, ret, grt, blt;
 };
+
+inline FieldValues fieldValues(const PictureState& s) {
+    return {s.x, s.y, s.fi1, s.fit, s.r, s.fi, s.ba, s.re, s.gr, s.bl, s.barva, s.ret, s.grt, s.blt};
+}
 
 // What the mark step reads when the worker took the colour step: what the
 // colour step hands to the mark, and of the picture state only blt (mode 17).
@@ -62,20 +71,37 @@ enum class Handover {
     markInputs,    // the worker takes it; the mark reads more of it
 };
 
-// The hand-over for a brush mode, or none where running ahead does not pay
-// (measured with the speed table): the plain field, whose marks are too few
-// to hide the field behind, and the stroke, whose offsets (sines of levels
-// over fi1, far from zero) cost as much as its marks.
-inline std::optional<Handover> handoverFor(int mode) {
+// The hand-over for a brush mode.
+inline Handover handoverFor(int mode) {
     switch (mode) {
-    case 1:
-    case 3: return std::nullopt;
     case 2:
     case 13: return Handover::colourInputs;
+    case 3:
     case 14:
     case 15:
     case 17: return Handover::markInputs;
     default: return Handover::anchorInputs;
+    }
+}
+
+// How the rows are shared, band after band: the scan paints `alone` rows by
+// itself, then takes `ahead` rows from the worker. Where the marks are heavy,
+// the worker computes every row ahead (alone 0). Where they cost less than the
+// arithmetic, a worker computing every row only moves the wait to the scan, so
+// the scan computes some rows itself meanwhile. The worker then starts each of
+// its parts on a guess of the values a failed statement keeps; the scan checks
+// it where it meets the worker (FieldAhead::meets). Measured with the speed
+// table.
+struct RowShare {
+    int alone, ahead;
+};
+
+inline RowShare rowShareFor(int mode) {
+    switch (mode) {
+    case 1: return {2, 2};
+    case 2: return {1, 6};
+    case 3: return {2, 2};
+    default: return {0, 8};
     }
 }
 
@@ -99,13 +125,14 @@ inline void restore(PictureState& s, const FieldValues& v, bool colourStep) {
 
 class FieldAhead {
 public:
-    // Starts the worker on a copy of s as it stands before the first position,
-    // for rows 0..lastRow and columns 0..lastColumn (sinX: the sines of every
-    // column's world x). Unless it hands over the colour step's inputs, the
-    // worker takes the colour step too; otherwise only the clamp of barva,
-    // which feeds back into the arithmetic (a failed colour recipe keeps the
-    // clamped value).
-    FieldAhead(const PictureState& s, std::vector<double> sinX, int lastRow, int lastColumn, Handover handover);
+    // Starts the worker on a copy of s as it stands before the first
+    // position, for its rows of 0..lastRow by `share` and columns
+    // 0..lastColumn (sinX: the sines of every column's world x). Unless it
+    // hands over the colour step's inputs, the worker takes the colour step
+    // too; otherwise only the clamp of barva, which feeds back into the
+    // arithmetic (a failed colour recipe keeps the clamped value).
+    FieldAhead(const PictureState& s, std::vector<double> sinX, int lastRow, int lastColumn, Handover handover,
+               RowShare share = {0, 8});
     // Stops the worker, also in the middle of the picture.
     ~FieldAhead();
     FieldAhead(const FieldAhead&) = delete;
@@ -114,20 +141,40 @@ public:
     int lastColumn() const { return lastColumn_; }
     Handover handover() const { return handover_; }
 
-    // The row, waiting until the worker has it. Rows are asked for in order;
-    // asking for a row frees the one before.
+    // Whether the worker computes the row.
+    bool computes(int row) const { return row % band_ >= share_.alone; }
+    // Whether the row begins a part the worker started on a guess.
+    bool startsPart(int row) const { return share_.alone > 0 && row % band_ == share_.alone; }
+
+    // The row, waiting until the worker has it. The worker's rows are asked
+    // for in order; asking for one frees the one before.
     AheadRow row(int row);
 
+    // Whether s, after the position (row, column) of a row that starts a
+    // part, holds what the worker left there, bit for bit: from then on the
+    // worker's positions are the scan's own, whatever it guessed. Only while
+    // row(row) is the last row asked for.
+    bool meets(const PictureState& s, int row, int column) const;
+
 private:
-    static constexpr int kRowsAhead = 8;  // rows the worker may run ahead
+    static constexpr int kRowsAhead = 8;  // rows the worker may run ahead of the scan
 
     void work();
+    // The worker's rows numbered from 0, and back.
+    int ordinal(int row) const { return row / band_ * share_.ahead + row % band_ - share_.alone; }
+    int rowOf(int ordinal) const { return ordinal / share_.ahead * band_ + share_.alone + ordinal % share_.ahead; }
+    int slot(int row) const { return ordinal(row) % ringRows_; }
     // The row's records in a ring, or none for the rings the hand-over leaves
     // empty (an offset from their null data() would be undefined).
     template <class Record>
     Record* inRing(std::vector<Record>& ring, int row) {
-        return ring.empty() ? nullptr : ring.data() + static_cast<std::size_t>(row % kRowsAhead) * columns_;
+        return ring.empty() ? nullptr : ring.data() + static_cast<std::size_t>(slot(row)) * columns_;
     }
+    // The values at every position of the first row of the part `row` starts.
+    FieldValues* partStart(int row) {
+        return partStarts_.data() + static_cast<std::size_t>(row / band_ % partsInRing_) * columns_;
+    }
+    const FieldValues* partStart(int row) const { return const_cast<FieldAhead*>(this)->partStart(row); }
     // Waits until `counter` reaches `least`: a short spin first, because the
     // other thread is usually a fraction of a row away and sleeping costs far
     // more than that; then on the condition variable, so a thread kept waiting
@@ -138,15 +185,25 @@ private:
     PictureState state_;  // the worker's own
     const std::vector<double> sinX_;
     const int lastRow_, lastColumn_, columns_;
+    const RowShare share_;
+    const int band_;
+    // Rows in the rings: with a share, whole parts and at least
+    // kSharedRingRows: the worker then rewrites a row long after the scan
+    // read it (rings of two parts measured up to twice as slow: each row
+    // written back and forth between the cores' caches).
+    static constexpr int kSharedRingRows = 16;
+    const int ringRows_, partsInRing_;
     const Handover handover_;
     std::vector<MarkInputs> marks_;
     std::vector<AnchorInputs> anchors_;
     std::vector<ColourInputs> colours_;
     std::vector<FieldValues> ends_;
+    std::vector<FieldValues> partStarts_;  // see partStart, with a share
     // Each on a cache line of its own: one thread spins reading what the
     // other writes.
-    alignas(64) std::atomic<int> done_{-1};      // last row the worker finished
-    alignas(64) std::atomic<int> consumed_{-1};  // last row the scan has finished with
+    // Ordinals of the worker's rows.
+    alignas(64) std::atomic<int> done_{-1};      // the last one the worker finished
+    alignas(64) std::atomic<int> consumed_{-1};  // the last one the scan has finished with
     std::atomic<bool> stop_{false};
     alignas(64) std::mutex mutex_;  // only for sleeping; the counters are read without it
     std::condition_variable changed_;

@@ -45,6 +45,38 @@ void FieldArithmetic(PictureState& s, PixelTrig& t) {
     MixValue(s, t);
 }
 
+namespace {
+
+// The marks of the positions firstColumn..lastColumn of a row from the worker's records.
+void markRowAhead(PictureState& s, Platform& p, PixelTrig& t, const AheadRow& values, Handover handover,
+                  int firstColumn, int lastColumn) {
+    for (int column = firstColumn; column <= lastColumn; ++column) {
+        s.i = column;
+        switch (handover) {
+        case Handover::markInputs:
+            s.blt = values.marks[column].blt;
+            MarkStep(s, p.picture1, p.rng, values.marks[column].mark);
+            break;
+        case Handover::anchorInputs: {
+            const AnchorInputs& in = values.anchors[column];
+            PixelMark m;
+            m.colour = in.colour, m.sm = in.sm, m.cm = in.cm;
+            MarkStep(s, p.picture1, p.rng, m);
+            break;
+        }
+        case Handover::colourInputs: {
+            const ColourInputs& in = values.colours[column];
+            s.barva = in.barva, s.fi1 = in.fi1;
+            t.sinR = in.sinR, t.cosR = in.cosR, t.sinFit = in.sinFit;
+            PaintPixel(s, p.picture1, p.rng, t);
+            break;
+        }
+        }
+    }
+}
+
+}  // namespace
+
 bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
     p.picture1.setBackColor(rgb(0, 0, 0));
     s.rr = static_cast<float>(static_cast<double>(p.rng.next()) * 22 + 3);  // stored single
@@ -58,11 +90,11 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
     const int lastRow = s.vis;
     const std::vector<double> sinX = columnSines(s);
     std::unique_ptr<FieldAhead> ahead;
-    if (const std::optional<Handover> handover = handoverFor(brushMode(s.nac));
-        handover && p.fieldAhead && fieldAheadPays() && lastRow >= 0 && !sinX.empty())
+    if (p.fieldAhead && fieldAheadPays() && lastRow >= 0 && !sinX.empty())
         ahead = std::make_unique<FieldAhead>(s, sinX, lastRow, std::min(s.sir, static_cast<int>(sinX.size()) - 1),
-                                             *handover);
+                                             handoverFor(brushMode(s.nac)), rowShareFor(brushMode(s.nac)));
     PixelTrig t;
+    bool partMet = true;  // whether the worker's rows of the current part are the scan's own
     for (int row = 0; row <= lastRow; ++row) {
         p.window.processPendingEvents();
         if (p.cycles.superseded(cycle)) return false;
@@ -70,35 +102,27 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
         // A command that changed the width of the scan: the worker's rows no
         // longer fit, and the state holds everything the scan needs to go on alone.
         if (ahead && ahead->lastColumn() != lastColumn) ahead.reset();
-        if (ahead) {
+        if (ahead && ahead->computes(row)) {
             const AheadRow values = ahead->row(row);
-            const Handover handover = ahead->handover();
-            s.j = row;
-            for (int column = 0; column <= lastColumn; ++column) {
-                s.i = column;
-                switch (handover) {
-                case Handover::markInputs:
-                    s.blt = values.marks[column].blt;
-                    MarkStep(s, p.picture1, p.rng, values.marks[column].mark);
-                    break;
-                case Handover::anchorInputs: {
-                    const AnchorInputs& in = values.anchors[column];
-                    PixelMark m;
-                    m.colour = in.colour, m.sm = in.sm, m.cm = in.cm;
-                    MarkStep(s, p.picture1, p.rng, m);
-                    break;
-                }
-                case Handover::colourInputs: {
-                    const ColourInputs& in = values.colours[column];
-                    s.barva = in.barva, s.fi1 = in.fi1;
-                    t.sinR = in.sinR, t.cosR = in.cosR, t.sinFit = in.sinFit;
+            int firstColumn = 0;
+            if (ahead->startsPart(row)) {
+                // The worker started this part on a guess: the scan paints on
+                // alone until its state is the worker's at the same position.
+                firstColumn = fieldRowWhile(s, t, sinX, row, lastColumn, [&](int column) {
                     PaintPixel(s, p.picture1, p.rng, t);
-                    break;
-                }
-                }
+                    return !ahead->meets(s, row, column);
+                });
+                // Never met in the whole row (a value kept from further back):
+                // the scan paints the part alone, as without the worker.
+                partMet = firstColumn <= lastColumn || ahead->meets(s, row, lastColumn);
+                if (!partMet) continue;
             }
-            restore(s, values.end, handover != Handover::colourInputs);
-            continue;
+            if (partMet) {
+                s.j = row;
+                markRowAhead(s, p, t, values, ahead->handover(), firstColumn, lastColumn);
+                restore(s, values.end, ahead->handover() != Handover::colourInputs);
+                continue;
+            }
         }
         fieldRow(s, t, sinX, row, lastColumn, [&](int) { PaintPixel(s, p.picture1, p.rng, t); });
     }

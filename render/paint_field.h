@@ -23,11 +23,13 @@ std::vector<double> columnSines(const PictureState& s);
 // world coordinates, the moving centre, the three field formulas.
 void FieldArithmetic(PictureState& s, PixelTrig& t);
 
-// The arithmetic of every position of one row, columns 0..lastColumn, in scan
-// order (sinX: the sines of every column's world x); after each position,
-// each(column) with s and t holding its values.
+// The arithmetic of the positions of one row from column 0 in scan order
+// (sinX: the sines of every column's world x); after each position,
+// each(column) with s and t holding its values, until it returns false or
+// lastColumn is done. Returns the column after the last one done.
 template <typename Each>
-void fieldRow(PictureState& s, PixelTrig& t, const std::vector<double>& sinX, int row, int lastColumn, Each&& each) {
+int fieldRowWhile(PictureState& s, PixelTrig& t, const std::vector<double>& sinX, int row, int lastColumn,
+                  Each&& each) {
     s.j = row;
     const xm::SinCos y = xm::sincos(worldY(s, s.j));
     t.sinY = y.sin;
@@ -36,8 +38,18 @@ void fieldRow(PictureState& s, PixelTrig& t, const std::vector<double>& sinX, in
         s.i = column;
         t.sinX = sinX[column];
         FieldArithmetic(s, t);
-        each(column);
+        if (!each(column)) return column + 1;
     }
+    return lastColumn + 1;
+}
+
+// The same for every position of the row, columns 0..lastColumn.
+template <typename Each>
+void fieldRow(PictureState& s, PixelTrig& t, const std::vector<double>& sinX, int row, int lastColumn, Each&& each) {
+    fieldRowWhile(s, t, sinX, row, lastColumn, [&](int column) {
+        each(column);
+        return true;
+    });
 }
 
 // Paints every position of the picture, row by row, letting window events run

@@ -82,24 +82,29 @@ INSTANTIATE_TEST_SUITE_P(EveryMode, FieldAheadName,
                                            "ana potocnik", "ana zupancic", "bor oblak", "ana mlakar", "ana kovac",
                                            "dana potocnik", "ana zupan", "bor horvat"));
 
+// A name whose worker computes every row (mode 4) and one that shares the
+// rows with the scan (the plain field).
+class FieldAheadCommand : public ::testing::TestWithParam<const char*> {};
+
 // Provoked: a command between rows narrows the scan (s.sir) at row 100, so
 // the rows computed ahead no longer fit; the scan must go on alone exactly as
 // one thread would.
-TEST(FieldAhead, ACommandThatNarrowsTheScanIsFollowed) {
+TEST_P(FieldAheadCommand, ACommandThatNarrowsTheScanIsFollowed) {
     auto narrow = [](int row, PictureState& s) {
         if (row == 100) s.sir = 400;
     };
-    expectSame(paint("ana kastelic", true, narrow), paint("ana kastelic", false, narrow));
+    const QString name = QString::fromLatin1(GetParam());
+    expectSame(paint(name, true, narrow), paint(name, false, narrow));
 }
 
 // Provoked: "izhod" at row 30 while the worker runs rows ahead; the picture
 // stops there and the worker with it (a hang would time the test out).
-TEST(FieldAhead, StoppingInTheMiddleStopsTheWorker) {
+TEST_P(FieldAheadCommand, StoppingInTheMiddleStopsTheWorker) {
     QTemporaryDir dir;
     RandomGenerator rng;
     FixedClock clock{"02-01-2011", "09:03:07"};
     PumpServices services;
-    services.names << QStringLiteral("bor zupan");
+    services.names << QString::fromLatin1(GetParam());
     PainterSession session(rng, clock, services, dir.path());
     session.platform().fieldAhead = true;
     services.onRow = [&](int row) {
@@ -109,6 +114,8 @@ TEST(FieldAhead, StoppingInTheMiddleStopsTheWorker) {
     EXPECT_TRUE(session.quitRequested());
     EXPECT_EQ(services.rows, 31);
 }
+
+INSTANTIATE_TEST_SUITE_P(Names, FieldAheadCommand, ::testing::Values("ana kastelic", "bor petek"));
 
 // Provoked: a small scan whose moving centre stays on the left edge's world
 // x (r0 = 0, world x 0 at column 0), so the slope's division fails at the
@@ -173,27 +180,23 @@ TEST(FieldAhead, AFailureAtARowsFirstPositionKeepsThePreviousRowsValue) {
     }
 }
 
-// Provoked: pozic0 = 400 (a picture's own is 5..304), so the colour table's
-// row fails wherever barva's remainder passes 210 and the levels keep the
-// previous pixel's. Whichever thread takes the colour step - the worker for
-// the ray and the triangle modes, the scan for the dot - the levels kept must
-// be the scan's own, as in one thread.
-class FieldAheadFailedTableRow : public ::testing::TestWithParam<int> {};
-
+// Small scans painted with and without the worker, in a chosen brush mode.
 struct ScanRun {
     QByteArray picture;
     std::vector<std::array<double, 3>> levels;  // at every row's event pump, and at the end
+    std::vector<RowState> rows;                 // the same
 };
 
-ScanRun paintScan(int mode, bool fieldAhead) {
+ScanRun paintScan(int mode, bool fieldAhead, const std::function<void(PictureState&)>& adjust) {
     PictureState s;
     s.sir = 60, s.vis = 12;
     s.polx = -2, s.poly = 1.5, s.dx = 0.07, s.dy = 0.05;
     s.r0 = 0.7, s.fi0 = 0.5, s.korakfi1 = 0.0003;
     s.tip1 = 2, s.tip2 = 5, s.tip3 = 1;
     s.fak1 = 3.5, s.fak2 = 1.25, s.fak3 = 7;
-    s.pozic0 = 400;
+    s.pozic0 = 100;
     for (std::size_t k = 0; k < s.coltab.size(); ++k) s.coltab[k] = {0, double(k % 97), double(k % 89), double(k % 83)};
+    adjust(s);
     // The scan draws rr and then nac; a seed whose second draw is the mode.
     RandomGenerator rng;
     for (int seed = 1;; ++seed) {
@@ -207,22 +210,113 @@ ScanRun paintScan(int mode, bool fieldAhead) {
     PumpServices services;
     CycleControl cycles;
     ScanRun run;
-    services.onRow = [&](int) { run.levels.push_back({s.ret, s.grt, s.blt}); };
+    services.onRow = [&](int) {
+        run.levels.push_back({s.ret, s.grt, s.blt});
+        run.rows.push_back(snapshot(s));
+    };
     Platform p{rng, clock, picture1, picture2, form, services, cycles, {}};
     p.fieldAhead = fieldAhead;
     EXPECT_TRUE(PaintField(s, p, cycles.begin()));
     run.levels.push_back({s.ret, s.grt, s.blt});
+    run.rows.push_back(snapshot(s));
     run.picture = sha256(picture1);
     return run;
 }
 
-TEST_P(FieldAheadFailedTableRow, KeepsTheLevelsOfOneThread) {
-    const ScanRun ahead = paintScan(GetParam(), true), alone = paintScan(GetParam(), false);
+void expectSameScan(int mode, const std::function<void(PictureState&)>& adjust) {
+    const ScanRun ahead = paintScan(mode, true, adjust), alone = paintScan(mode, false, adjust);
     EXPECT_EQ(ahead.picture, alone.picture);
     EXPECT_EQ(ahead.levels, alone.levels);
+    EXPECT_EQ(ahead.rows, alone.rows);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, FieldAheadFailedTableRow, ::testing::Values(2, 14, 18));
+// Provoked: pozic0 = 400 (a picture's own is 5..304), so the colour table's
+// row fails wherever barva's remainder passes 210 and the levels keep the
+// previous pixel's. Whichever thread takes the colour step - the worker for
+// the ray, the triangle, the plain field and the stroke, the scan for the
+// dot - the levels kept must be the scan's own, as in one thread; where the
+// worker starts a part of its rows on a guess (the plain field, the dot, the
+// stroke), the scan meets it only after the first row that succeeds.
+class FieldAheadFailedTableRow : public ::testing::TestWithParam<int> {};
+
+TEST_P(FieldAheadFailedTableRow, KeepsTheLevelsOfOneThread) {
+    expectSameScan(GetParam(), [](PictureState& s) { s.pozic0 = 400; });
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FieldAheadFailedTableRow, ::testing::Values(1, 2, 3, 14, 18));
+
+// The modes whose rows the scan shares with the worker, band by band.
+class FieldAheadSharedRows : public ::testing::TestWithParam<int> {};
+
+// Provoked: the moving centre on the left edge's world x (r0 = 0, world x 0
+// at column 0), so the slope's division fails at the first position of every
+// row and fi keeps the previous row's last value: the worker's guess at the
+// start of each of its parts is wrong there (and with it formula 13's
+// ba = r / fi and the colour), and the scan must meet it a position later.
+TEST_P(FieldAheadSharedRows, MeetsTheWorkerAfterAFailedFirstPosition) {
+    expectSameScan(GetParam(), [](PictureState& s) {
+        s.polx = 0, s.dx = 1, s.r0 = 0;
+        s.tip1 = 13, s.tip2 = 1, s.tip3 = 1;
+        s.fak1 = 30, s.fak2 = 40, s.fak3 = 50;  // barva inside the clamp, so the colour shows ba
+    });
+}
+
+// Provoked: world y 0 at the first row of the worker's first part (dy = 1,
+// poly that row), with the centre at the origin (r0 = 0): the slope is 0 all
+// along that row, formula 13's ba = r / fi fails at every position and keeps
+// the value of the row before, which the worker's guess does not hold. The
+// scan never meets the worker there and must paint the part alone.
+TEST_P(FieldAheadSharedRows, PaintsAlonePartItNeverMeets) {
+    const int mode = GetParam();
+    ASSERT_GT(rowShareFor(mode).alone, 0);
+    expectSameScan(mode, [&](PictureState& s) {
+        s.poly = rowShareFor(mode).alone, s.dy = 1, s.r0 = 0;
+        s.tip1 = 13, s.tip2 = 1, s.tip3 = 1;
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FieldAheadSharedRows, ::testing::Values(1, 2, 3));
+
+// Where the scan meets the worker, every value the arithmetic carries from
+// one position to the next must agree to the bit; the colour levels only when
+// the worker takes the colour step (otherwise it never computes them, and
+// the scan's own carry on). Provoked: each value one step off in turn, at the
+// first position of the worker's first part.
+TEST(FieldAhead, MeetsOnlyWhereEveryCarriedValueAgrees) {
+    PictureState s;
+    s.sir = 20, s.vis = 3;
+    s.polx = 1, s.poly = 1.5, s.dx = 10, s.dy = 2;
+    s.r0 = 0.7, s.fi0 = 0.5, s.korakfi1 = 0.0003;
+    s.tip1 = 2, s.tip2 = 1, s.tip3 = 1;
+    s.fak1 = 3.5, s.fak2 = 1.25, s.fak3 = 7;
+    s.pozic0 = 100;
+    for (std::size_t k = 0; k < s.coltab.size(); ++k) s.coltab[k] = {0, double(k % 97), double(k % 89), double(k % 83)};
+    s.nac = 4;
+    for (const Handover handover : {Handover::colourInputs, Handover::anchorInputs}) {
+        SCOPED_TRACE(static_cast<int>(handover));
+        FieldAhead ahead(s, columnSines(s), s.vis, s.sir, handover, {1, 1});
+        PictureState one = s;
+        const std::vector<double> sinX = columnSines(one);
+        PixelTrig t;
+        fieldRow(one, t, sinX, 0, one.sir, [&](int) { ColourStep(one, t); });
+        fieldRowWhile(one, t, sinX, 1, one.sir, [&](int) {
+            ColourStep(one, t);
+            return false;
+        });
+        ahead.row(1);
+        EXPECT_TRUE(ahead.meets(one, 1, 0));
+        double PictureState::*const carried[] = {
+            &PictureState::x,     &PictureState::y,   &PictureState::fi1, &PictureState::fit, &PictureState::r,
+            &PictureState::fi,    &PictureState::ba,  &PictureState::re,  &PictureState::gr,  &PictureState::bl,
+            &PictureState::barva, &PictureState::ret, &PictureState::grt, &PictureState::blt};
+        for (std::size_t k = 0; k < std::size(carried); ++k) {
+            PictureState off = one;
+            off.*carried[k] = std::nextafter(off.*carried[k], 1e300);
+            const bool level = k >= std::size(carried) - 3;
+            EXPECT_EQ(ahead.meets(off, 1, 0), level && handover == Handover::colourInputs) << "value " << k;
+        }
+    }
+}
 
 }  // namespace
 }  // namespace painter
