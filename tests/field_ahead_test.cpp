@@ -187,7 +187,8 @@ struct ScanRun {
     std::vector<RowState> rows;                 // the same
 };
 
-ScanRun paintScan(int mode, bool fieldAhead, const std::function<void(PictureState&)>& adjust) {
+// A scan of 61 x 13 positions with no failing statement.
+PictureState smallScan() {
     PictureState s;
     s.sir = 60, s.vis = 12;
     s.polx = -2, s.poly = 1.5, s.dx = 0.07, s.dy = 0.05;
@@ -196,6 +197,11 @@ ScanRun paintScan(int mode, bool fieldAhead, const std::function<void(PictureSta
     s.fak1 = 3.5, s.fak2 = 1.25, s.fak3 = 7;
     s.pozic0 = 100;
     for (std::size_t k = 0; k < s.coltab.size(); ++k) s.coltab[k] = {0, double(k % 97), double(k % 89), double(k % 83)};
+    return s;
+}
+
+ScanRun paintScan(int mode, bool fieldAhead, const std::function<void(PictureState&)>& adjust) {
+    PictureState s = smallScan();
     adjust(s);
     // The scan draws rr and then nac; a seed whose second draw is the mode.
     RandomGenerator rng;
@@ -283,14 +289,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, FieldAheadSharedRows, ::testing::Values(1, 2, 3)
 // the scan's own carry on). Provoked: each value one step off in turn, at the
 // first position of the worker's first part.
 TEST(FieldAhead, MeetsOnlyWhereEveryCarriedValueAgrees) {
-    PictureState s;
-    s.sir = 20, s.vis = 3;
-    s.polx = 1, s.poly = 1.5, s.dx = 10, s.dy = 2;
-    s.r0 = 0.7, s.fi0 = 0.5, s.korakfi1 = 0.0003;
-    s.tip1 = 2, s.tip2 = 1, s.tip3 = 1;
-    s.fak1 = 3.5, s.fak2 = 1.25, s.fak3 = 7;
-    s.pozic0 = 100;
-    for (std::size_t k = 0; k < s.coltab.size(); ++k) s.coltab[k] = {0, double(k % 97), double(k % 89), double(k % 83)};
+    PictureState s = smallScan();
     s.nac = 4;
     for (const Handover handover : {Handover::colourInputs, Handover::anchorInputs}) {
         SCOPED_TRACE(static_cast<int>(handover));
