@@ -143,8 +143,8 @@ void printSpeedTable(const TableOptions& options) {
         "machine of two cores or more: the field arithmetic (and, for most modes, the\n"
         "colour step) runs rows ahead on a second thread; for the plain field, the\n"
         "dot and the stroke (modes 1 to 3) the two threads share the rows. 'one\n"
-        "thread' is each picture of a batch, which keeps every core busy with\n"
-        "pictures of its own.\n\n");
+        "thread' is each picture of a batch of two or more workers, which keep\n"
+        "every core busy with pictures of their own.\n\n");
     std::printf(
         "| mode | name | before | one thread | one thread / field | after | after / field |\n"
         "|---:|---|---:|---:|---:|---:|---:|\n");
@@ -162,9 +162,11 @@ void printSpeedTable(const TableOptions& options) {
 
     const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
     std::printf("\n| batch of %d names | pictures/s |\n|---|---:|\n", options.batchNames);
-    std::printf("| 1 worker | %.1f |\n", batchRate(options.batchNames, 1, false));
-    std::printf("| 1 worker, field arithmetic ahead | %.1f |\n", batchRate(options.batchNames, 1, true));
-    std::printf("| 2 workers | %.1f |\n", batchRate(options.batchNames, 2, false));
+    // The program's own choice for each number of workers is marked.
+    std::printf("| 1 worker, one thread | %.1f |\n", batchRate(options.batchNames, 1, false));
+    std::printf("| 1 worker, field arithmetic ahead (the program's) | %.1f |\n",
+                batchRate(options.batchNames, 1, true));
+    std::printf("| 2 workers (the program's) | %.1f |\n", batchRate(options.batchNames, 2, false));
     std::printf("| 2 workers, field arithmetic ahead | %.1f |\n", batchRate(options.batchNames, 2, true));
     if (cores > 2)
         std::printf("| %u workers | %.1f |\n", cores, batchRate(options.batchNames, static_cast<int>(cores), false));

@@ -115,8 +115,8 @@ struct Painted {
 };
 
 // One picture, painted as the first after start-up, written to `path`.
-Painted paintOne(const QString& name, const QString& path, const BatchOptions& options) {
-    FirstPicture picture(name, {.year = options.year, .fieldAhead = options.fieldAhead});
+Painted paintOne(const QString& name, const QString& path, const BatchOptions& options, bool fieldAhead) {
+    FirstPicture picture(name, {.year = options.year, .fieldAhead = fieldAhead});
     const SaveMode mode = options.noClobber ? SaveMode::NoReplace : SaveMode::Replace;
     SaveOutcome saved;
     if (options.extension == QLatin1String("pdf")) {
@@ -195,10 +195,12 @@ BatchResult paintPlan(BatchPlan plan, const BatchOptions& options) {
     std::atomic<std::size_t> nextJob{0};
     std::atomic<int> running{0};
     const auto stopped = [&options] { return options.stop && options.stop->load() != 0; };
+    const int workers = std::max(1, std::min(options.workers, total));
+    const bool fieldAhead = options.fieldAhead.value_or(workers == 1);
     auto work = [&] {
         for (std::size_t k = nextJob++; k < jobs.size() && !stopped(); k = nextJob++) {
             const BatchEntry& e = plan.entries.at(jobs[k]);  // at(): never a copy of the list on a worker
-            Outcome o{jobs[k], paintOne(e.name, e.file, options)};
+            Outcome o{jobs[k], paintOne(e.name, e.file, options, fieldAhead)};
             std::lock_guard lock(mutex);
             outcomes.push_back(std::move(o));
             finished.notify_one();
@@ -207,7 +209,6 @@ BatchResult paintPlan(BatchPlan plan, const BatchOptions& options) {
         --running;
         finished.notify_one();
     };
-    const int workers = std::max(1, std::min(options.workers, total));
     std::vector<std::thread> threads;
     running = total > 0 ? workers : 0;
     for (int w = 0; w < workers && total > 0; ++w) threads.emplace_back(work);

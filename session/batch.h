@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 
 namespace painter {
 
@@ -59,9 +60,10 @@ struct BatchOptions {
     int year = 2011;    // the year on the greeting
     int scale = 1;      // .bmp/.png: each pixel written as a scale x scale block
     CardLayout layout;  // .pdf: the card's page
-    // Each picture's field arithmetic ahead on a second thread; off by
-    // default, as the workers already keep every core busy.
-    bool fieldAhead = false;
+    // Each picture's field arithmetic ahead on a second thread. Unset: only
+    // when one worker paints (--jobs 1, or a list of one name), which leaves
+    // the other cores idle; more workers already keep every core busy.
+    std::optional<bool> fieldAhead;
     // Set (by a signal) to stop: pictures in hand are finished, no new one begins.
     const std::atomic<int>* stop = nullptr;
     // Called on the calling thread after each picture, in completion order.
