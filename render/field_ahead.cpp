@@ -92,6 +92,7 @@ void FieldAhead::work() {
     ends_.resize(static_cast<std::size_t>(ringRows_));
     partStarts_.resize(share_.alone == 0 ? 0 : static_cast<std::size_t>(partsInRing_) * columns_);
     PictureState& s = state_;
+    const int mode = brushMode(s.nac);
     PixelTrig t;
     for (int k = 0, row = rowOf(0); row <= lastRow_; row = rowOf(++k)) {
         waitFor(consumed_, k - ringRows_);  // the scan is done with the row this one replaces
@@ -106,7 +107,11 @@ void FieldAhead::work() {
         ColourInputs* colours = inRing(colours_, row);
         fieldRow(s, t, sinX_, row, lastColumn_, [&](int column) {
             switch (handover_) {
-            case Handover::markInputs: marks[column] = {ColourStep(s, t), s.blt}; break;
+            case Handover::markInputs: {
+                const PixelMark m = ColourStep(s, t);  // before s.blt is read: the step sets it
+                marks[column] = packMark(mode, m, s.blt);
+                break;
+            }
             case Handover::anchorInputs: {
                 const PixelMark m = ColourStep(s, t);
                 anchors[column] = {m.sm, m.cm, m.colour};

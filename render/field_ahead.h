@@ -43,15 +43,39 @@ inline FieldValues fieldValues(const PictureState& s) {
     return {s.x, s.y, s.fi1, s.fit, s.r, s.fi, s.ba, s.re, s.gr, s.bl, s.barva, s.ret, s.grt, s.blt};
 }
 
-// What the mark step reads when the worker took the colour step: what the
-// colour step hands to the mark, and of the picture state only blt (mode 17).
+// What the mark step reads when the worker took the colour step, in the
+// modes that read more than the anchor: the colour and at most six values,
+// which ones by the mode (packMark). Half of PixelMark: the rows cross from
+// core to core, and their size shows in the time.
 struct MarkInputs {
-    PixelMark mark;
-    double blt;
+    double v[6];
+    Colour colour;
 };
 
+// The stroke's offsets, the triangles' corner offsets, or mode 17's anchor
+// and blt (the one value of the picture state a mark reads).
+inline MarkInputs packMark(int mode, const PixelMark& m, double blt) {
+    switch (mode) {
+    case 3: return {{m.ex1, m.ex2, m.ey1, m.ey2, 0, 0}, m.colour};
+    case 17: return {{m.sm, m.cm, blt, 0, 0, 0}, m.colour};
+    default: return {{m.sr, m.sg, m.sb, m.cr, m.cg, m.cb}, m.colour};
+    }
+}
+
+// The mark packMark packed, and blt into s for mode 17.
+inline PixelMark unpackMark(int mode, const MarkInputs& in, PictureState& s) {
+    PixelMark m;
+    m.colour = in.colour;
+    switch (mode) {
+    case 3: m.ex1 = in.v[0], m.ex2 = in.v[1], m.ey1 = in.v[2], m.ey2 = in.v[3]; break;
+    case 17: m.sm = in.v[0], m.cm = in.v[1], s.blt = in.v[2]; break;
+    default: m.sr = in.v[0], m.sg = in.v[1], m.sb = in.v[2], m.cr = in.v[3], m.cg = in.v[4], m.cb = in.v[5];
+    }
+    return m;
+}
+
 // What the mark step reads in the modes that mark around the anchor alone:
-// a fifth of MarkInputs, and most modes are such.
+// most modes are such.
 struct AnchorInputs {
     double sm, cm;
     Colour colour;

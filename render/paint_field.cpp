@@ -50,13 +50,11 @@ namespace {
 // The marks of the positions firstColumn..lastColumn of a row from the worker's records.
 void markRowAhead(PictureState& s, Platform& p, PixelTrig& t, const AheadRow& values, Handover handover,
                   int firstColumn, int lastColumn) {
+    const int mode = brushMode(s.nac);
     for (int column = firstColumn; column <= lastColumn; ++column) {
         s.i = column;
         switch (handover) {
-        case Handover::markInputs:
-            s.blt = values.marks[column].blt;
-            MarkStep(s, p.picture1, p.rng, values.marks[column].mark);
-            break;
+        case Handover::markInputs: MarkStep(s, p.picture1, p.rng, unpackMark(mode, values.marks[column], s)); break;
         case Handover::anchorInputs: {
             const AnchorInputs& in = values.anchors[column];
             PixelMark m;

@@ -130,9 +130,18 @@ TEST(FieldAhead, AFailureAtARowsFirstPositionKeepsThePreviousRowsValue) {
     s.tip1 = 13, s.tip2 = 1, s.tip3 = 3;
     s.fak1 = 11, s.fak2 = 12, s.fak3 = 13;
     s.fi = 0.25;  // what the first failure keeps
-    s.nac = 3;    // the colour step computes every offset
-    for (const Handover handover : {Handover::colourInputs, Handover::anchorInputs, Handover::markInputs}) {
-        SCOPED_TRACE(static_cast<int>(handover));
+    s.pozic0 = 100;
+    for (std::size_t k = 0; k < s.coltab.size(); ++k) s.coltab[k] = {0, double(k % 97), double(k % 89), double(k % 83)};
+    // The stroke (whose colour step computes every offset), the triangle and
+    // mode 17 each pack their mark their own way.
+    const std::pair<Handover, int> cases[] = {{Handover::colourInputs, 3},
+                                              {Handover::anchorInputs, 3},
+                                              {Handover::markInputs, 3},
+                                              {Handover::markInputs, 14},
+                                              {Handover::markInputs, 17}};
+    for (const auto& [handover, mode] : cases) {
+        SCOPED_TRACE(::testing::Message() << "hand-over " << static_cast<int>(handover) << ", mode " << mode);
+        s.nac = static_cast<float>(mode);
         const bool colourStep = handover != Handover::colourInputs;
         FieldAhead ahead(s, columnSines(s), s.vis, s.sir, handover);
         PictureState one = s;
@@ -142,6 +151,10 @@ TEST(FieldAhead, AFailureAtARowsFirstPositionKeepsThePreviousRowsValue) {
         for (int row = 0; row <= one.vis; ++row) {
             const AheadRow values = ahead.row(row);
             const double fiBefore = one.fi;
+            // A whole mark reads what it reads: the marks drawn from the
+            // worker's records and from one thread's must be the same pixels.
+            Surface fromWorker, fromScan;
+            RandomGenerator rngWorker, rngScan;
             fieldRow(one, t, sinX, row, one.sir, [&](int column) {
                 if (column == 0 && one.fi == fiBefore) ++failures;
                 const PixelMark m = ColourStep(one, t);
@@ -151,14 +164,11 @@ TEST(FieldAhead, AFailureAtARowsFirstPositionKeepsThePreviousRowsValue) {
                         << "row " << row << ", column " << column;
                     EXPECT_EQ(v.colour, m.colour) << "row " << row << ", column " << column;
                 } else if (handover == Handover::markInputs) {
-                    const MarkInputs& v = values.marks[column];
-                    const std::array<double, 13> got{v.blt,      v.mark.sr,  v.mark.sg, v.mark.sb, v.mark.cr,
-                                                     v.mark.cg,  v.mark.cb,  v.mark.sm, v.mark.cm, v.mark.ex1,
-                                                     v.mark.ex2, v.mark.ey1, v.mark.ey2};
-                    const std::array<double, 13> want{one.blt, m.sr, m.sg,  m.sb,  m.cr,  m.cg, m.cb,
-                                                      m.sm,    m.cm, m.ex1, m.ex2, m.ey1, m.ey2};
-                    EXPECT_EQ(got, want) << "row " << row << ", column " << column;
-                    EXPECT_EQ(v.mark.colour, m.colour) << "row " << row << ", column " << column;
+                    PictureState scan = one, worker = one;
+                    worker.blt = -1;  // mode 17 must take it from the record
+                    const PixelMark got = unpackMark(mode, values.marks[column], worker);
+                    MarkPixel(mode, worker, got, fromWorker, rngWorker);
+                    MarkPixel(mode, scan, m, fromScan, rngScan);
                 } else {
                     const ColourInputs& v = values.colours[column];
                     const std::array<double, 5> got{v.barva, v.fi1, v.sinR, v.cosR, v.sinFit};
@@ -166,6 +176,7 @@ TEST(FieldAhead, AFailureAtARowsFirstPositionKeepsThePreviousRowsValue) {
                     EXPECT_EQ(got, want) << "row " << row << ", column " << column;
                 }
             });
+            EXPECT_EQ(sha256(fromWorker), sha256(fromScan)) << "row " << row;
             const FieldValues& v = values.end;
             const std::array<double, 14> got{v.x,  v.y,  v.fi1, v.fit,   v.r,   v.fi,  v.ba,
                                              v.re, v.gr, v.bl,  v.barva, v.ret, v.grt, v.blt};
