@@ -139,7 +139,9 @@ TEST(FieldAhead, AFailureAtARowsFirstPositionKeepsThePreviousRowsValue) {
                                               {Handover::markInputs, 3},
                                               {Handover::markInputs, 14},
                                               {Handover::markInputs, 17}};
-    for (const auto& [handover, mode] : cases) {
+    for (const auto& modeCase : cases) {
+        const Handover handover = modeCase.first;  // not a structured binding: lambdas below capture it
+        const int mode = modeCase.second;
         SCOPED_TRACE(::testing::Message() << "hand-over " << static_cast<int>(handover) << ", mode " << mode);
         s.nac = static_cast<float>(mode);
         const bool colourStep = handover != Handover::colourInputs;
