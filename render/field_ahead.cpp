@@ -101,7 +101,7 @@ void FieldAhead::work() {
         // summed as the scan sums it, one position at a time.
         if (startsPart(row))
             for (long n = 0; n < static_cast<long>(share_.alone) * columns_; ++n) s.fi1 = s.fi1 + s.korakfi1;
-        FieldValues* starts = startsPart(row) ? partStart(row) : nullptr;
+        FieldValues* starts = startsPart(row) ? partStarts_.data() + partStart(row) : nullptr;
         MarkInputs* marks = inRing(marks_, row);
         AnchorInputs* anchors = inRing(anchors_, row);
         ColourInputs* colours = inRing(colours_, row);
@@ -138,7 +138,7 @@ AheadRow FieldAhead::row(int row) {
 bool FieldAhead::meets(const PictureState& s, int row, int column) const {
     using Bits = std::array<std::uint64_t, sizeof(FieldValues) / sizeof(double)>;
     const Bits scan = std::bit_cast<Bits>(fieldValues(s));
-    const Bits worker = std::bit_cast<Bits>(partStart(row)[column]);
+    const Bits worker = std::bit_cast<Bits>(partStarts_[partStart(row) + column]);
     // The colour levels only where the worker takes the colour step: else the
     // scan's own carry on, and the worker leaves its guess untouched.
     const std::size_t compared = handover_ == Handover::colourInputs ? scan.size() - 3 : scan.size();

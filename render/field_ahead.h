@@ -120,12 +120,14 @@ struct RowShare {
     int alone, ahead;
 };
 
+inline constexpr RowShare kWorkerComputesEveryRow{0, 1};
+
 inline RowShare rowShareFor(int mode) {
     switch (mode) {
     case 1: return {2, 2};
     case 2: return {1, 6};
     case 3: return {2, 2};
-    default: return {0, 8};
+    default: return kWorkerComputesEveryRow;
     }
 }
 
@@ -156,7 +158,7 @@ public:
     // too; otherwise only the clamp of barva, which feeds back into the
     // arithmetic (a failed colour recipe keeps the clamped value).
     FieldAhead(const PictureState& s, std::vector<double> sinX, int lastRow, int lastColumn, Handover handover,
-               RowShare share = {0, 8});
+               RowShare share = kWorkerComputesEveryRow);
     // Stops the worker, also in the middle of the picture.
     ~FieldAhead();
     FieldAhead(const FieldAhead&) = delete;
@@ -194,11 +196,9 @@ private:
     Record* inRing(std::vector<Record>& ring, int row) {
         return ring.empty() ? nullptr : ring.data() + static_cast<std::size_t>(slot(row)) * columns_;
     }
-    // The values at every position of the first row of the part `row` starts.
-    FieldValues* partStart(int row) {
-        return partStarts_.data() + static_cast<std::size_t>(row / band_ % partsInRing_) * columns_;
-    }
-    const FieldValues* partStart(int row) const { return const_cast<FieldAhead*>(this)->partStart(row); }
+    // Where the values at every position of the first row of the part `row`
+    // starts begin in partStarts_.
+    std::size_t partStart(int row) const { return static_cast<std::size_t>(row / band_ % partsInRing_) * columns_; }
     // Waits until `counter` reaches `least`: a short spin first, because the
     // other thread is usually a fraction of a row away and sleeping costs far
     // more than that; then on the condition variable, so a thread kept waiting
@@ -223,9 +223,8 @@ private:
     std::vector<ColourInputs> colours_;
     std::vector<FieldValues> ends_;
     std::vector<FieldValues> partStarts_;  // see partStart, with a share
-    // Each on a cache line of its own: one thread spins reading what the
-    // other writes.
-    // Ordinals of the worker's rows.
+    // Ordinals of the worker's rows, each on a cache line of its own: one
+    // thread spins reading what the other writes.
     alignas(64) std::atomic<int> done_{-1};      // the last one the worker finished
     alignas(64) std::atomic<int> consumed_{-1};  // the last one the scan has finished with
     std::atomic<bool> stop_{false};
