@@ -1,3 +1,7 @@
 #include "app/command_line.h"
+#include "platform/memory_reuse.h"
 
-int main(int argc, char** argv) { return painter::runPainter(argc, argv); }
+int main(int argc, char** argv) {
+    painter::keepFreedMemoryForReuse();
+    return painter::runPainter(argc, argv);
+}

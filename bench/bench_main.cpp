@@ -5,6 +5,7 @@
 //   --no_table            the benchmarks without the table
 //   --table_repeats=N     pictures per mode (5)
 //   --table_batch=N       names per batch run (200)
+#include "platform/memory_reuse.h"
 #include "speed_table.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    painter::keepFreedMemoryForReuse();  // as the program does
     painter::bench::TableOptions table;
     bool tableOnly = false, noTable = false;
     std::vector<char*> rest;

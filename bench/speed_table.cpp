@@ -15,10 +15,13 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -95,7 +98,18 @@ double windowPictureMs(const char* name, int repeats) {
     });
 }
 
-double batchRate(int names, int workers, bool fieldAhead) {
+struct BatchRun {
+    double picturesPerSecond = 0;
+    double pageFaultsPerPicture = 0;  // of the whole process: every worker's, and the saves'
+};
+
+long pageFaultsOfThisProcess() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
+BatchRun batchRun(int names, int workers, bool fieldAhead) {
     QTemporaryDir dir;
     QList<NameLine> list;
     for (int k = 0; k < names; ++k) {
@@ -107,10 +121,12 @@ double batchRate(int names, int workers, bool fieldAhead) {
     options.outputDir = dir.path();
     options.workers = workers;
     options.fieldAhead = fieldAhead;
+    const long faultsBefore = pageFaultsOfThisProcess();
     const auto start = std::chrono::steady_clock::now();
     const BatchResult result = paintNameList(list, options);
     const double seconds = msSince(start) / 1000;
-    return result.painted / seconds;
+    const long faults = pageFaultsOfThisProcess() - faultsBefore;
+    return {result.painted / seconds, static_cast<double>(faults) / std::max(1, result.painted)};
 }
 
 }  // namespace
@@ -161,16 +177,21 @@ void printSpeedTable(const TableOptions& options) {
     std::printf("\nslowest mode: %d, %.1f ms\n", slowestMode, slowest);
 
     const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
-    std::printf("\n| batch of %d names | pictures/s |\n|---|---:|\n", options.batchNames);
+    std::printf("\n| batch of %d names | pictures/s | page faults a picture |\n|---|---:|---:|\n", options.batchNames);
+    const auto row = [&options](const char* what, int workers, bool fieldAhead) {
+        const BatchRun run = batchRun(options.batchNames, workers, fieldAhead);
+        std::printf("| %s | %.1f | %.0f |\n", what, run.picturesPerSecond, run.pageFaultsPerPicture);
+    };
     // The program's own choice for each number of workers is marked.
-    std::printf("| 1 worker, one thread | %.1f |\n", batchRate(options.batchNames, 1, false));
-    std::printf("| 1 worker, field arithmetic ahead (the program's) | %.1f |\n",
-                batchRate(options.batchNames, 1, true));
-    std::printf("| 2 workers (the program's) | %.1f |\n", batchRate(options.batchNames, 2, false));
-    std::printf("| 2 workers, field arithmetic ahead | %.1f |\n", batchRate(options.batchNames, 2, true));
-    if (cores > 2)
-        std::printf("| %u workers | %.1f |\n", cores, batchRate(options.batchNames, static_cast<int>(cores), false));
-    std::printf("| 2 workers, before (recorded) | %.0f |\n", kBeforeBatchRate);
+    row("1 worker, one thread", 1, false);
+    row("1 worker, field arithmetic ahead (the program's)", 1, true);
+    row("2 workers (the program's)", 2, false);
+    row("2 workers, field arithmetic ahead", 2, true);
+    if (cores > 2) {
+        const std::string what = std::to_string(cores) + " workers";
+        row(what.c_str(), static_cast<int>(cores), false);
+    }
+    std::printf("| 2 workers, before (recorded) | %.0f | |\n", kBeforeBatchRate);
 
     const char* windowName = kNameForMode[slowestMode];
     const double window = windowPictureMs(windowName, repeats);
