@@ -10,6 +10,7 @@
 
 #include "bench_names.h"
 #include "platform/clock.h"
+#include "platform/memory_reuse.h"
 #include "platform/random_generator.h"
 #include "platform/window_services.h"
 #include "session/picture_cycle.h"
@@ -63,6 +64,7 @@ bool reported(int picture, int last) {
 int main(int argc, char** argv) {
     using namespace painter;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    keepFreedMemoryForReuse();  // as the program does
     QGuiApplication app(argc, argv);
     const int pictures = argc > 1 ? std::atoi(argv[1]) : 200;
     const int saveEvery = argc > 2 ? std::atoi(argv[2]) : 10;
