@@ -106,13 +106,14 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
             if (ahead->startsPart(row)) {
                 // The worker started this part on a guess: the scan paints on
                 // alone until its state is the worker's at the same position.
+                partMet = false;
                 firstColumn = fieldRowWhile(s, t, sinX, row, lastColumn, [&](int column) {
                     PaintPixel(s, p.picture1, p.rng, t);
-                    return !ahead->meets(s, row, column);
+                    partMet = ahead->meets(s, row, column);
+                    return !partMet;
                 });
                 // Never met in the whole row (a value kept from further back):
                 // the scan paints the part alone, as without the worker.
-                partMet = firstColumn <= lastColumn || ahead->meets(s, row, lastColumn);
                 if (!partMet) continue;
             }
             if (partMet) {
