@@ -5,6 +5,12 @@
 #   bash scripts/install-deps.sh           everything: running, building, testing
 #   bash scripts/install-deps.sh --build   running and building (scripts/start.sh)
 #   bash scripts/install-deps.sh --run     running only
+#   bash scripts/install-deps.sh --list run|build|test
+#                                          prints one list, a package a line
+#
+# Each list holds exactly what its use needs: scripts/bare-root-test.sh builds
+# and runs with them on a bare Debian 12 root, where a package in the wrong
+# list fails.
 set -euo pipefail
 
 # What running needs: the libraries and font the package depends on, and the
@@ -20,6 +26,7 @@ build_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev            # Qt Widgets / Gui
   fonts-dejavu-core                 # the caption font
+  libcpp-httplib-dev                # the web service
 )
 
 # What testing and measuring need.
@@ -31,16 +38,27 @@ test_packages=(
   time bc                           # bench/batch.sh: peak memory and rates
   python3 python3-mpmath            # the tables of pow are regenerated and compared
   parallel                          # README: a batch spread over shards with GNU parallel
-  dpkg-dev desktop-file-utils appstream man-db  # the package: its dependency list, validators, man -l
-  libcpp-httplib-dev python3 curl chromium wrk systemd  # the web service, its tests and bench/web_load.sh
+  dpkg-dev file desktop-file-utils appstream man-db  # the package: its dependency list, validators, man -l
+  mmdebstrap                        # scripts/bare-root-test.sh: set-up proven on a bare Debian 12 root
+  python3 curl chromium wrk systemd  # the web service's tests and bench/web_load.sh
   poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo); README sheet (pdftoppm)
 )
+
+if [ "${1:-}" = --list ]; then
+  case "${2:-}" in
+    run) printf '%s\n' "${run_packages[@]}" ;;
+    build) printf '%s\n' "${build_packages[@]}" ;;
+    test) printf '%s\n' "${test_packages[@]}" ;;
+    *) echo "usage: $0 --list run|build|test" >&2; exit 2 ;;
+  esac
+  exit 0
+fi
 
 case "${1:-}" in
   --run) packages=("${run_packages[@]}") ;;
   --build) packages=("${run_packages[@]}" "${build_packages[@]}") ;;
   "") packages=("${run_packages[@]}" "${build_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: $0 [--run | --build]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--run | --build | --list run|build|test]" >&2; exit 2 ;;
 esac
 
 missing=()

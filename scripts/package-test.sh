@@ -19,8 +19,10 @@ export QT_QPA_PLATFORM=offscreen MANPAGER=cat PAGER=cat LC_ALL=C.UTF-8
 fail() { echo "package test: $*" >&2; exit 1; }
 
 echo "== Package: cpack -G DEB"
-(cd "$build" && cpack -G DEB -B "$work/package" >/dev/null) || fail "cpack could not make the package"
-deb=$(ls "$work"/package/painter_*.deb)
+# Kept in the build folder: scripts/bare-root-test.sh installs it on a bare root.
+rm -f "$build"/package/painter_*.deb
+(cd "$build" && cpack -G DEB -B "$build/package" >/dev/null) || fail "cpack could not make the package"
+deb=$(ls "$build"/package/painter_*.deb)
 echo "$(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
 
 # What running needs, and nothing for building or testing.
