@@ -17,6 +17,8 @@ set -euo pipefail
 # virtual screen scripts/start.sh opens the window on when there is no display.
 run_packages=(
   libqt6widgets6 libqt6gui6         # Qt Widgets / Gui, with the xcb and offscreen platforms
+  libqt6printsupport6               # the print dialog
+  libcpp-httplib0.11                # the web service
   fonts-dejavu-core                 # the caption and button font
   xvfb xauth                        # the window without a screen
 )
