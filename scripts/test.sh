@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Painter and runs every test: the whole suite
-# in a Release build, the engine tests built with clang, the whole suite again
+# in a Release build, the engine tests built with clang, the Debian package, the
+# set-up on a bare Debian 12 root, the whole suite again
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run of
 # each fuzz target.
 set -euo pipefail
@@ -31,6 +32,12 @@ echo "== clang stage took $((SECONDS - stage_start)) s"
 stage_start=$SECONDS
 bash scripts/package-test.sh build
 echo "== Package stage took $((SECONDS - stage_start)) s"
+
+# The README's set-up on a bare Debian 12 root: start.sh from a clone, the run
+# list, and the package installed with apt-get each paint the same bytes.
+stage_start=$SECONDS
+bash scripts/bare-root-test.sh build
+echo "== Bare root stage took $((SECONDS - stage_start)) s"
 
 # The same tests again with AddressSanitizer, UndefinedBehaviorSanitizer and
 # LeakSanitizer: the recorded picture hashes must come out the same here, so
