@@ -34,6 +34,7 @@ test_packages=(
   dpkg-dev desktop-file-utils appstream man-db  # the package: its dependency list, validators, man -l
   libcpp-httplib-dev python3 curl chromium wrk systemd  # the web service, its tests and bench/web_load.sh
   poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo); README sheet (pdftoppm)
+  lintian devscripts python3-debian # the package: Debian's checks (lintian, hardening-check), its copyright notice read back
 )
 
 case "${1:-}" in
