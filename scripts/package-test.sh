@@ -24,6 +24,12 @@ echo "== Package: cpack -G DEB"
 deb=$(ls "$work"/package/painter_*.deb)
 echo "$(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
 
+# The description as deb-control(5) has it: the synopsis, then the long text
+# with one space before each line. Lines starting with ";" are what a CMake
+# list gives, which lintian lets pass.
+description=$(dpkg-deb -f "$deb" Description)
+! grep -q '^ *;' <<<"$description" || fail "lines of the description start with ';': $description"
+
 # What running needs, and nothing for building or testing.
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libqt6widgets6 libqt6gui6 libqt6core6 fonts-dejavu-core; do
