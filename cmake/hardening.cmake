@@ -5,7 +5,7 @@
 # landing pads for indirect branches, bounds checks in the libc calls whose
 # buffer sizes the compiler knows, and a relocation table resolved at start
 # and then made read-only. None of these touches floating-point code, so no
-# picture changes. Included before any target is made, so that each gets them.
+# picture changes. Included before any target that compiles, so each gets them.
 add_compile_options(-fstack-protector-strong -fstack-clash-protection)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|amd64|i[3-6]86|x86")
   # Only when every object has it does the program get the mark that turns
