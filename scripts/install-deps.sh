@@ -44,6 +44,7 @@ test_packages=(
   mmdebstrap                        # scripts/bare-root-test.sh: set-up proven on a bare Debian 12 root
   python3 curl chromium wrk systemd  # the web service's tests and bench/web_load.sh
   poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo); README sheet (pdftoppm)
+  lintian devscripts python3-debian # the package: Debian's checks (lintian, hardening-check), its copyright notice read back
 )
 
 if [ "${1:-}" = --list ]; then
