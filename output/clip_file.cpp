@@ -53,7 +53,8 @@ Problem writeClipFile(const QString& path, const QByteArray& bytes) {
     if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
         return writeIntoExisting(path, bytes);
     return writeFileAtomically(path, [&bytes](QIODevice& device) -> Problem {
-        if (device.write(bytes) != bytes.size()) return device.errorString();
+        // A short write shows no reason of its own.
+        if (device.write(bytes) != bytes.size()) return QStringLiteral("the file could not be written whole (is the disk full?)");
         return std::nullopt;
     });
 }

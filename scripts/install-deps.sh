@@ -13,6 +13,7 @@ run_packages=(
   libqt6widgets6 libqt6gui6         # Qt Widgets / Gui, with the xcb and offscreen platforms
   fonts-dejavu-core                 # the caption and button font
   xvfb xauth                        # the window without a screen
+  libavcodec59 libavformat59 libavutil57 libswscale6 libwebp7 libwebpmux3  # clips: MP4 (H.264 through libx264) and WebP
 )
 
 # What building needs.
@@ -20,6 +21,7 @@ build_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev            # Qt Widgets / Gui
   fonts-dejavu-core                 # the caption font
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libwebp-dev  # clips of the painting
 )
 
 # What testing and measuring need.
@@ -34,6 +36,7 @@ test_packages=(
   dpkg-dev desktop-file-utils appstream man-db  # the package: its dependency list, validators, man -l
   libcpp-httplib-dev python3 curl chromium wrk systemd  # the web service, its tests and bench/web_load.sh
   poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo); README sheet (pdftoppm)
+  ffmpeg webp                       # clip tests read the clips back (ffprobe, ffmpeg, webpmux)
 )
 
 case "${1:-}" in

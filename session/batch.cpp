@@ -127,7 +127,8 @@ Painted paintOne(const QString& name, const QString& path, const BatchOptions& o
         const SaveMode mode = options.noClobber ? SaveMode::NoReplace : SaveMode::Replace;
         const QByteArray& bytes = made.clip.bytes;
         const SaveOutcome saved = saveFile(path, mode, [&bytes](QIODevice& device) -> Problem {
-            if (device.write(bytes) != bytes.size()) return device.errorString();
+            if (device.write(bytes) != bytes.size())
+                return QStringLiteral("the file could not be written whole (is the disk full?)");
             return std::nullopt;
         });
         return {saved.problem, made.brushMode};
