@@ -6,6 +6,7 @@
 //   painter_clip_bench [repeats]
 
 #include "bench_names.h"
+#include "platform/memory_reuse.h"
 #include "session/first_picture.h"
 #include "session/name_clip.h"
 
@@ -57,6 +58,7 @@ int framesInFile(painter::ClipFormat format, const QByteArray& bytes) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    painter::keepFreedMemoryForReuse();  // as the program does
     QGuiApplication app(argc, argv);
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
 

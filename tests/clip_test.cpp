@@ -28,6 +28,8 @@ struct PlanCase {
     int fps;
 };
 
+void PrintTo(const PlanCase& c, std::ostream* os) { *os << c.seconds << " s at " << c.fps << " fps"; }
+
 class ClipPlanTest : public ::testing::TestWithParam<PlanCase> {};
 
 TEST_P(ClipPlanTest, SpreadsTheRowsAndOrnamentsAndHoldsTheEnd) {
@@ -216,6 +218,8 @@ struct Mp4Case {
     double seconds;
     int frames;
 };
+
+void PrintTo(const Mp4Case& c, std::ostream* os) { *os << c.seconds << " s"; }
 
 class Mp4ClipTest : public ::testing::TestWithParam<Mp4Case> {};
 
