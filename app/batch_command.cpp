@@ -65,6 +65,7 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
     BatchOptions options;
     options.outputDir = request.outputDir;
     options.extension = request.format;
+    options.clipSeconds = request.seconds;
     options.workers = request.jobs > 0 ? request.jobs : QThread::idealThreadCount();
     options.skipExisting = request.skipExisting;
     options.noClobber = request.noClobber;

@@ -7,6 +7,7 @@
 #include "app/qt_window_services.h"
 #include "app/stop_signals.h"
 #include "output/card_pdf.h"
+#include "output/clip_file.h"
 #include "output/picture_file.h"
 #include "output/picture_save.h"
 #include "output/upscale.h"
@@ -18,6 +19,7 @@
 #include "platform/window_services.h"
 #include "session/describe.h"
 #include "session/first_picture.h"
+#include "session/name_clip.h"
 #include "session/picture_cycle.h"
 #include "web/web_server.h"
 
@@ -59,9 +61,22 @@ const std::vector<OptionSpec>& commandLineOptions() {
              kSingleMode | kBatchMode},
             {{"format"},
              "format",
-             "bmp, png or pdf. With --names the format of every picture (default png); with --name the format of "
-             "--output - or of the save folder's file.",
+             "bmp, png or pdf; mp4 or webp for clips. With --names the format of every picture or clip (default "
+             "png); with --name the format of --output -, of --timelapse - or of the save folder's file.",
              "--names razred.txt --output-dir slike --format bmp",
+             kSingleMode | kBatchMode},
+            {{"timelapse"},
+             "file",
+             "With --name: a clip of the picture being painted (the rows, the ornaments, the greeting, the "
+             "finished picture held at the end), .mp4 (H.264 video) or .webp (animated picture) by its "
+             "extension; - writes it to standard output (MP4 unless --format webp).",
+             "--name \"ana novak\" --timelapse ana.mp4",
+             kSingleMode},
+            {{"seconds"},
+             "s",
+             "The length of a clip (--timelapse, or --names with --format mp4 or webp), 2 to 30 seconds "
+             "(default 6).",
+             "--name \"ana novak\" --timelapse ana.webp --seconds 10",
              kSingleMode | kBatchMode},
             {{"folder"},
              "dir",
@@ -209,11 +224,50 @@ QString dashed(const OptionSpec& declared) { return (declared.qtOption ? "-" : "
 // One picture without a window, painted exactly as the window paints a name
 // first, then written: to --output, to standard output, or into the save
 // folder under the picture's time name, as the window's save names it.
+// Writes bytes to standard output whole, or says why not.
+int writeStandardOutput(const QByteArray& bytes) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(STDOUT_FILENO, bytes.constData() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            err() << programName() << ": cannot write standard output: " << std::strerror(errno) << Qt::endl;
+            return kExitFailure;
+        }
+        done += n;
+    }
+    return stopSignal() ? 128 + stopSignal() : kExitOk;
+}
+
+// A clip of the painting, written to --timelapse.
+int runClip(const CommandLineRequest& request) {
+    const bool toStdout = request.timelapse == QLatin1String("-");
+    if (!toStdout) {
+        // Found before any painting, as for a picture.
+        if (const Problem problem = outputFolderProblem(QFileInfo(request.timelapse).absolutePath())) {
+            err() << programName() << ": cannot write " << request.timelapse << ": " << *problem << Qt::endl;
+            return kExitFailure;
+        }
+    }
+    const NameClip made = paintNameClip(
+        request.name, {.format = request.clipFormat, .seconds = request.seconds, .year = request.year});
+    if (made.clip.problem) {
+        err() << programName() << ": cannot make the clip: " << *made.clip.problem << Qt::endl;
+        return kExitFailure;
+    }
+    if (toStdout) return writeStandardOutput(made.clip.bytes);
+    if (const Problem problem = writeClipFile(request.timelapse, made.clip.bytes)) {
+        err() << programName() << ": cannot write " << request.timelapse << ": " << *problem << Qt::endl;
+        return kExitFailure;
+    }
+    return stopSignal() ? 128 + stopSignal() : kExitOk;
+}
+
 int runSingle(const CommandLineRequest& request) {
     if (const auto reason = nameRejection(request.name)) {
         err() << programName() << ": the name cannot be painted: " << *reason << Qt::endl;
         return kExitUsage;
     }
+    if (!request.timelapse.isEmpty()) return runClip(request);
     const bool toStdout = request.output == QLatin1String("-");
     QString path = request.output;
     if (!request.output.isEmpty() && !toStdout) {
@@ -349,6 +403,17 @@ bool guardStandardDescriptors() {
         }
     }
     return inputClosed;
+}
+
+// --seconds' value: a number of seconds a clip may last.
+Problem parseSeconds(const QString& text, double& seconds) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (ok && !clipSecondsProblem(value)) {
+        seconds = value;
+        return std::nullopt;
+    }
+    return QStringLiteral("--seconds: %1, not '%2'").arg(*clipSecondsProblem(ok ? value : 0), text);
 }
 
 }  // namespace
@@ -498,6 +563,28 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
         request.kind = CommandLineRequest::Kind::Single;
         request.name = value("name");
         request.output = value("output");
+        if (isSet("timelapse")) {
+            request.timelapse = value("timelapse");
+            if (request.timelapse.isEmpty()) return invalid(QStringLiteral("--timelapse needs a file name (or -)"));
+            if (isSet("output"))
+                return invalid(QStringLiteral("--timelapse writes the clip and --output the picture: give one"));
+            if (isSet("folder"))
+                return invalid(QStringLiteral("--folder does nothing with --timelapse; it is where --name without "
+                                              "--output saves"));
+            if (isSet("scale"))
+                return invalid(QStringLiteral("--scale enlarges pictures, not clips: a clip is 700 x 525"));
+            const ClipOutput clip = clipOutput(request.timelapse, request.format);
+            if (clip.problem) return invalid(QStringLiteral("cannot write %1: %2").arg(request.timelapse, *clip.problem));
+            request.clipFormat = clip.format;
+        } else if (clipFormatNamed(request.format)) {
+            return invalid(QStringLiteral("--format %1 is a clip: it goes with --timelapse, or with --names and "
+                                          "--output-dir")
+                               .arg(request.format));
+        }
+        if (isSet("seconds")) {
+            if (request.timelapse.isEmpty()) return invalid(QStringLiteral("--seconds goes with --timelapse"));
+            if (const Problem why = parseSeconds(value("seconds"), request.seconds)) return invalid(*why);
+        }
         if (isSet("output")) {
             if (request.output.isEmpty()) return invalid(QStringLiteral("--output needs a file name"));
             if (isSet("folder"))
@@ -547,6 +634,19 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
                                    .arg(QLatin1String(name)));
     }
     if (request.format.isEmpty()) request.format = QStringLiteral("png");
+    if (clipFormatNamed(request.format)) {
+        if (isSet("output") || isSet("sheet"))
+            return invalid(QStringLiteral("--format %1 makes a clip per name in --output-dir, not a PDF document or "
+                                          "a contact sheet")
+                               .arg(request.format));
+        if (isSet("scale"))
+            return invalid(QStringLiteral("--scale enlarges pictures, not clips: a clip is 700 x 525"));
+    }
+    if (isSet("seconds")) {
+        if (!clipFormatNamed(request.format))
+            return invalid(QStringLiteral("--seconds goes with clips: --format mp4 or --format webp"));
+        if (const Problem why = parseSeconds(value("seconds"), request.seconds)) return invalid(*why);
+    }
     if (const Problem why = parsePrintOptions(request)) return invalid(*why);
     if (isSet("jobs")) {
         bool ok = false;

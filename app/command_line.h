@@ -8,6 +8,7 @@
 // the mode runs. Adding a way of running: give it a Kind and a Mode bit.
 
 #include "output/card_layout.h"
+#include "output/clip_plan.h"
 #include "platform/problem.h"
 
 #include <QCommandLineOption>
@@ -84,6 +85,9 @@ struct CommandLineRequest {
     CardLayout layout;  // --page, --cards-per-page
     QString sheet;      // Batch: the contact sheet file
     int scale = 1;      // .bmp/.png pictures: each pixel as a scale x scale block
+    QString timelapse;  // Single: the clip's file ("-": standard output); empty: no clip
+    ClipFormat clipFormat = ClipFormat::mp4;  // Single, with timelapse
+    double seconds = kDefaultClipSeconds;     // a clip's length
     QString error;      // Invalid
     QString serveHost;  // Serve
     int servePort = 8080;

@@ -15,8 +15,29 @@ QString formatList() {
 }  // namespace
 
 Problem formatProblem(const QString& chosen) {
-    if (chosen.isEmpty() || pictureFormats().contains(chosen.toLower())) return std::nullopt;
-    return QStringLiteral("--format is %1, not '%2'").arg(pictureFormats().join(QStringLiteral(" or ")), chosen);
+    if (chosen.isEmpty() || pictureFormats().contains(chosen.toLower()) || clipFormatNamed(chosen))
+        return std::nullopt;
+    return QStringLiteral("--format is %1, not '%2'")
+        .arg((pictureFormats() + clipFormats()).join(QStringLiteral(", ")), chosen);
+}
+
+ClipOutput clipOutput(const QString& path, const QString& chosen) {
+    const auto wanted = clipFormatNamed(chosen);
+    if (!chosen.isEmpty() && !wanted)
+        return {ClipFormat::mp4, QStringLiteral("--format %1 is not a clip: use mp4 or webp").arg(chosen)};
+    if (path == QLatin1String("-")) return {wanted.value_or(ClipFormat::mp4), {}};
+    const QFileInfo info(path);
+    if (info.isDir()) return {{}, QStringLiteral("is a folder; give a file name, e.g. %1/clip.mp4").arg(path)};
+    const QString suffix = info.suffix();
+    if (suffix.isEmpty()) {
+        if (wanted) return {*wanted, {}};
+        return {{}, QStringLiteral("no extension: use .mp4 or .webp (or --format)")};
+    }
+    const auto named = clipFormatNamed(suffix);
+    if (!named) return {{}, QStringLiteral("unknown clip format '.%1': use .mp4 or .webp").arg(suffix)};
+    if (wanted && *wanted != *named)
+        return {{}, QStringLiteral("the extension .%1 does not match --format %2").arg(suffix, chosen)};
+    return {*named, {}};
 }
 
 OutputFormat outputFormat(const QString& path, const QString& chosen) {

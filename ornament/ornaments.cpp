@@ -15,7 +15,8 @@ OrnamentTriangle drawTriangle(const PictureState& s, RandomGenerator& rng) {
     return t;
 }
 
-void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng, OrnamentTriangle* triangle) {
+void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng, OrnamentTriangle* triangle,
+                    PaintingWatcher* watcher) {
     const OrnamentTriangle t = drawTriangle(s, rng);
     if (triangle) *triangle = t;
     for (int n = 1; n <= 100; ++n) {
@@ -25,6 +26,7 @@ void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng, Orn
             s.j = t.height * static_cast<double>(rng.next()) + (s.vis - t.height);
         } while (!insideTriangle(t, s.i, s.j));
         DrawOrnament(s, picture, rng);
+        if (watcher) watcher->ornamentDrawn(n, picture);
     }
     s.n = 101;
 }

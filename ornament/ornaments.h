@@ -1,4 +1,5 @@
 #pragma once
+#include "picture/painting_watcher.h"
 #include "picture/picture_state.h"
 #include "platform/random_generator.h"
 #include "platform/surface.h"
@@ -24,8 +25,9 @@ inline bool insideTriangle(const OrnamentTriangle& t, double i, double j) {
 }
 
 // 100 shaded ring ornaments at random centres inside the triangle.
-// The triangle it drew goes to *triangle when given.
-void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng, OrnamentTriangle* triangle = nullptr);
+// The triangle it drew goes to *triangle when given; a watcher is told of each ornament.
+void PlaceOrnaments(PictureState& s, Surface& picture, RandomGenerator& rng, OrnamentTriangle* triangle = nullptr,
+                    PaintingWatcher* watcher = nullptr);
 // One ornament at (s.i, s.j): 31 rings, three circles each, darker outwards.
 void DrawOrnament(PictureState& s, Surface& picture, RandomGenerator& rng);
 

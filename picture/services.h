@@ -3,6 +3,7 @@
 // passed in, never reached through globals, so the tests and the headless mode
 // can give a fixed clock, a scripted prompt and a temporary folder.
 
+#include "picture/painting_watcher.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/surface.h"
@@ -55,6 +56,8 @@ struct Platform {
     // pixels, same state between rows), on a machine of two cores or more.
     // Those who paint several pictures side by side turn it off.
     bool fieldAhead = true;
+    // Told of every row, ornament and greeting as they are painted, when set.
+    PaintingWatcher* watcher = nullptr;
 };
 
 }  // namespace painter

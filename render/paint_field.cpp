@@ -94,6 +94,8 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
     PixelTrig t;
     bool partMet = true;  // whether the worker's rows of the current part are the scan's own
     for (int row = 0; row <= lastRow; ++row) {
+        // The row before is painted whole here, whichever way it was painted.
+        if (p.watcher && row > 0) p.watcher->rowPainted(row - 1, p.picture1);
         p.window.processPendingEvents();
         if (p.cycles.superseded(cycle)) return false;
         const int lastColumn = std::min(s.sir, static_cast<int>(sinX.size()) - 1);
@@ -125,6 +127,7 @@ bool PaintField(PictureState& s, Platform& p, std::uint64_t cycle) {
         }
         fieldRow(s, t, sinX, row, lastColumn, [&](int) { PaintPixel(s, p.picture1, p.rng, t); });
     }
+    if (p.watcher && lastRow >= 0) p.watcher->rowPainted(lastRow, p.picture1);
     return true;
 }
 

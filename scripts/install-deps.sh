@@ -21,6 +21,7 @@ run_packages=(
   libcpp-httplib0.11                # the web service
   fonts-dejavu-core                 # the caption and button font
   xvfb xauth                        # the window without a screen
+  libavcodec59 libavformat59 libavutil57 libswscale6 libwebp7 libwebpmux3  # clips: MP4 (H.264 through libx264) and WebP
 )
 
 # What building needs.
@@ -29,6 +30,7 @@ build_packages=(
   qt6-base-dev libgl-dev            # Qt Widgets / Gui
   fonts-dejavu-core                 # the caption font
   libcpp-httplib-dev                # the web service
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libwebp-dev  # clips of the painting
 )
 
 # What testing and measuring need.
@@ -45,6 +47,7 @@ test_packages=(
   python3 curl chromium wrk systemd  # the web service's tests and bench/web_load.sh
   poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo); README sheet (pdftoppm)
   lintian devscripts python3-debian # the package: Debian's checks (lintian, hardening-check), its copyright notice read back
+  ffmpeg webp                       # clip tests read the clips back (ffprobe, ffmpeg, webpmux)
 )
 
 if [ "${1:-}" = --list ]; then

@@ -20,3 +20,11 @@ printf 'ana kastelic\nbor zupan\nana kovac\neva zupancic\n' |
   QT_QPA_PLATFORM=offscreen ./build/painter --names - --output "$work/cards.pdf" --page a4 --cards-per-page 4
 pdftoppm -png -r 40 -singlefile "$work/cards.pdf" docs/pictures/a4-four-cards
 ls -l docs/pictures/a4-four-cards.png
+
+# Six stills of one 6 s clip: frames 9, 29 and 53 (the field growing), 80 (the
+# last row), 89 (the ornaments dropping in) and 150 (the finished picture).
+./build/painter --name "ana novak" --timelapse "$work/ana.mp4"
+ffmpeg -v error -i "$work/ana.mp4" -fps_mode passthrough -frames:v 1 -y \
+  -vf "select='eq(n\,8)+eq(n\,28)+eq(n\,52)+eq(n\,79)+eq(n\,88)+eq(n\,149)',crop=700:525:0:0,scale=232:174:flags=area,pad=236:178:2:2:white,tile=6x1" \
+  docs/pictures/clip-strip.png
+ls -l docs/pictures/clip-strip.png

@@ -1,12 +1,14 @@
 #include "session/batch.h"
 
 #include "output/card_pdf.h"
+#include "output/clip_file.h"
 #include "output/picture_file.h"
 #include "output/picture_save.h"
 #include "output/upscale.h"
 #include "params/name_entry.h"
 #include "platform/surface_text.h"
 #include "session/first_picture.h"
+#include "session/name_clip.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -98,6 +100,7 @@ namespace {
 // something else wrote it; one that reads back as a picture of the right
 // size is complete, and so is a PDF that ends as a PDF ends.
 bool completePicture(const QString& path, const BatchOptions& options) {
+    if (const auto clip = clipFormatNamed(options.extension)) return completeClipFile(path, *clip);
     if (options.extension == QLatin1String("pdf")) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly) || file.size() < 16) return false;
@@ -116,6 +119,20 @@ struct Painted {
 
 // One picture, painted as the first after start-up, written to `path`.
 Painted paintOne(const QString& name, const QString& path, const BatchOptions& options, bool fieldAhead) {
+    if (const auto clip = clipFormatNamed(options.extension)) {
+        const NameClip made =
+            paintNameClip(name, {.format = *clip, .seconds = options.clipSeconds, .year = options.year,
+                                 .fieldAhead = fieldAhead});
+        if (made.clip.problem) return {made.clip.problem, made.brushMode};
+        const SaveMode mode = options.noClobber ? SaveMode::NoReplace : SaveMode::Replace;
+        const QByteArray& bytes = made.clip.bytes;
+        const SaveOutcome saved = saveFile(path, mode, [&bytes](QIODevice& device) -> Problem {
+            if (device.write(bytes) != bytes.size())
+                return QStringLiteral("the file could not be written whole (is the disk full?)");
+            return std::nullopt;
+        });
+        return {saved.problem, made.brushMode};
+    }
     FirstPicture picture(name, {.year = options.year, .fieldAhead = fieldAhead});
     const SaveMode mode = options.noClobber ? SaveMode::NoReplace : SaveMode::Replace;
     SaveOutcome saved;

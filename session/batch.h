@@ -51,7 +51,8 @@ private:
 
 struct BatchOptions {
     QString outputDir;
-    QString extension = QStringLiteral("png");  // "bmp" or "png"
+    QString extension = QStringLiteral("png");  // "bmp", "png", "pdf", or a clip's "mp4" or "webp"
+    double clipSeconds = 6;                     // the length of a clip
     int workers = 1;
     bool skipExisting = false;  // a complete picture already there is kept
     bool noClobber = false;     // an existing file is never replaced: its line is refused

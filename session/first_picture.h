@@ -19,6 +19,8 @@ struct FirstPictureOptions {
     PictureFacts* facts = nullptr;  // when set, what the picture decided is recorded there
     // The field arithmetic ahead on a second thread (see Platform::fieldAhead).
     bool fieldAhead = true;
+    // Follows the painting (the frames of a clip), when set.
+    PaintingWatcher* watcher = nullptr;
 };
 
 class FirstPicture {

@@ -21,9 +21,10 @@ bool NewPicture(PictureState& s, Platform& p, std::uint64_t cycle) {
     if (!PaintField(s, p, cycle)) return false;
     SampleColors(s, p.picture1, p.rng);
     OrnamentTriangle triangle;
-    PlaceOrnaments(s, p.picture1, p.rng, &triangle);
+    PlaceOrnaments(s, p.picture1, p.rng, &triangle, p.watcher);
     if (p.facts && p.facts->beforeGreeting) *p.facts->beforeGreeting = p.picture1;
     PrintGreeting(s, p.picture1, p.form);
+    if (p.watcher) p.watcher->greetingWritten(p.picture1);
     if (p.facts) {
         p.facts->draws = p.rng.draws() - p.facts->drawsAtStart;
         p.facts->triangleHeight = triangle.height;

@@ -7,18 +7,19 @@ set -uo pipefail
 completion=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$work" && mkdir slike && touch ana.png bor.bmp cene.pdf imena.txt
+cd "$work" && mkdir slike && touch ana.png bor.bmp cene.pdf imena.txt dana.mp4 eva.webp
 
 # command line (a trailing blank starts a new word) | expected offers, sorted
 cases=(
   "painter --na|--name --names"
   "painter --output-|--output-dir"
-  "painter --format |bmp pdf png"
+  "painter --format |bmp mp4 pdf png webp"
   "painter --page a|a4 a5 a6"
   "painter --format p|pdf png"
   "painter --name |"
   "painter --output |ana.png bor.bmp cene.pdf slike"
-  "painter --names |ana.png bor.bmp cene.pdf imena.txt slike"
+  "painter --names |ana.png bor.bmp cene.pdf dana.mp4 eva.webp imena.txt slike"
+  "painter --name x --timelapse |dana.mp4 eva.webp slike"
   "painter --output-dir |slike"
   "painter --folder s|slike"
   "painter --jobs x|"
