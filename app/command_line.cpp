@@ -7,6 +7,8 @@
 #include "app/qt_window_services.h"
 #include "app/stop_signals.h"
 #include "output/card_pdf.h"
+#include "output/formats.h"
+#include "output/output_folder.h"
 #include "output/picture_file.h"
 #include "output/picture_save.h"
 #include "output/upscale.h"
@@ -209,52 +211,43 @@ QString dashed(const OptionSpec& declared) { return (declared.qtOption ? "-" : "
 // One picture without a window, painted exactly as the window paints a name
 // first, then written: to --output, to standard output, or into the save
 // folder under the picture's time name, as the window's save names it.
-int runSingle(const CommandLineRequest& request) {
+int runSingle(const CommandLineRequest& request, bool outputClosed) {
     if (const auto reason = nameRejection(request.name)) {
         err() << programName() << ": the name cannot be painted: " << *reason << Qt::endl;
         return kExitUsage;
     }
     const bool toStdout = request.output == QLatin1String("-");
+    // Found before any painting: a picture nobody can keep is not painted.
+    if (toStdout && outputClosed) {
+        err() << programName() << ": cannot write standard output: it is closed" << Qt::endl;
+        return kExitFailure;
+    }
     QString path = request.output;
     if (!request.output.isEmpty() && !toStdout) {
-        // Found before any painting: a picture nobody can keep is not painted.
-        if (const Problem problem = outputFolderProblem(QFileInfo(request.output).absolutePath())) {
+        if (const Problem problem = outputFileProblem(request.output)) {
             err() << programName() << ": cannot write " << request.output << ": " << *problem << Qt::endl;
             return kExitFailure;
         }
     }
-    if (request.output.isEmpty() && !QDir().mkpath(request.folder)) {
-        err() << programName() << ": cannot make the folder " << request.folder << Qt::endl;
-        return kExitFailure;
-    }
-    const QByteArray format = request.output.isEmpty()
-                                  ? (request.format.isEmpty() ? QByteArrayLiteral("bmp") : request.format.toLatin1())
-                                  : outputFormat(request.output, request.format).format;
-
-    FirstPicture picture(request.name, {.year = request.year});
-    const QImage image = surfaceImage(picture.surface());
-    // The picture as the file wants it: a print-ready card, or the pixels (enlarged with --scale).
-    const FileWriter write = [&](QIODevice& device) {
-        if (format == "pdf")
-            return writeCardPdf(device, {request.name, request.layout, 1, [&image](int) { return image; }});
-        return writeImage(device, request.scale > 1 ? upscaleImage(image, request.scale) : image, format);
-    };
-    if (toStdout) {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (const Problem problem = write(buffer)) {
-            err() << programName() << ": cannot encode the picture: " << *problem << Qt::endl;
+    if (request.output.isEmpty())
+        if (const Problem problem = makeOutputFolder(request.folder)) {
+            err() << programName() << ": " << *problem << Qt::endl;
             return kExitFailure;
         }
-        for (qsizetype done = 0; done < bytes.size();) {
-            const ssize_t n = ::write(STDOUT_FILENO, bytes.constData() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                err() << programName() << ": cannot write standard output: " << std::strerror(errno) << Qt::endl;
-                return kExitFailure;
-            }
-            done += n;
+    const QString formatName = request.output.isEmpty()
+                                   ? (request.format.isEmpty() ? QStringLiteral("bmp") : request.format)
+                                   : QString::fromLatin1(outputFormat(request.output, request.format).format);
+    const PictureFormat* format = findPictureFormat(formatName);
+    if (!format) return kExitUsage;  // refused when the arguments were read
+
+    FirstPicture picture(request.name, {.year = request.year});
+    // The picture as the file wants it: a print-ready card, or the pixels (enlarged with --scale).
+    const PictureOutput output{surfaceImage(picture.surface()), request.name, request.layout, request.scale};
+    const FileWriter write = [&](QIODevice& device) { return format->write(device, output); };
+    if (toStdout) {
+        if (const Problem problem = writeToDescriptor(STDOUT_FILENO, write)) {
+            err() << programName() << ": cannot write standard output: " << *problem << Qt::endl;
+            return kExitFailure;
         }
         return stopSignal() ? 128 + stopSignal() : kExitOk;
     }
@@ -262,7 +255,7 @@ int runSingle(const CommandLineRequest& request) {
     // taken one gets "-2", "-3", ... and never replaces another picture.
     const SaveMode mode = request.output.isEmpty() ? SaveMode::NewName : SaveMode::Replace;
     if (request.output.isEmpty())
-        path = QDir(request.folder).filePath(picture.state().imeslike + QLatin1Char('.') + QString::fromLatin1(format));
+        path = QDir(request.folder).filePath(picture.state().imeslike + QLatin1Char('.') + format->name);
     const SaveOutcome saved = saveFile(path, mode, write);
     if (saved.problem) {
         err() << programName() << ": cannot write " << saved.path << ": " << *saved.problem << Qt::endl;
@@ -336,19 +329,26 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 // A closed standard descriptor would be taken by the next file opened, and a
 // read of "standard input" would then read that file. Each is put on
-// /dev/null; returns whether standard input was closed.
-bool guardStandardDescriptors() {
-    bool inputClosed = false;
+// /dev/null; returns which were closed, so that reading standard input or
+// writing a picture to standard output fails instead of meeting /dev/null.
+struct ClosedStreams {
+    bool input = false;
+    bool output = false;
+};
+
+ClosedStreams guardStandardDescriptors() {
+    ClosedStreams closed;
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-        if (fd == 0) inputClosed = true;
+        if (fd == 0) closed.input = true;
+        if (fd == 1) closed.output = true;
         const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
         if (null >= 0 && null != fd) {
             ::dup2(null, fd);
             ::close(null);
         }
     }
-    return inputClosed;
+    return closed;
 }
 
 }  // namespace
@@ -623,7 +623,7 @@ static bool captionFontLoaded() {
 }
 
 int runPainter(int argc, char** argv) {
-    const bool inputClosed = guardStandardDescriptors();
+    const ClosedStreams closed = guardStandardDescriptors();
     // A reader that goes away is a write error to report, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication::setApplicationName(QStringLiteral("painter"));
@@ -681,11 +681,11 @@ int runPainter(int argc, char** argv) {
     QGuiApplication app(qtArgc, argv);
     if (!captionFontLoaded()) return kExitFailure;
     switch (request.kind) {
-    case CommandLineRequest::Kind::Single: return runSingle(request);
+    case CommandLineRequest::Kind::Single: return runSingle(request, closed.output);
     case CommandLineRequest::Kind::Describe: return runDescribe(request);
     case CommandLineRequest::Kind::Serve: return runServe(request);
     case CommandLineRequest::Kind::Batch:
-    case CommandLineRequest::Kind::Check: return runBatchCommand(request, inputClosed);
+    case CommandLineRequest::Kind::Check: return runBatchCommand(request, closed.input);
     default: return kExitFailure;
     }
 }
