@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ListRuns, AnOutputThatIsNotAFileIsWrittenIntoNotReplaced) {
     QTemporaryDir dir;
     const ProgramRun piped = runShell(
-        "cd \"$1\" && mkfifo f.png && { cat f.png > got.png & } && \"$PAINTER\" --name ana --output f.png; s=$?; "
+        "cd \"$1\" && mkfifo f.png && { timeout 30 cat f.png > got.png & } && \"$PAINTER\" --name ana --output f.png; s=$?; "
         "wait; exit $s",
         {dir.path()}, 60000);
     EXPECT_EQ(piped.exitCode, 0) << piped.err.toStdString();

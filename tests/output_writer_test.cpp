@@ -26,6 +26,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <string>
 #include <thread>
@@ -114,17 +115,32 @@ TEST(Writer, WritesIntoANamedPipeAndLeavesItAPipe) {
     QTemporaryDir dir;
     const QString pipe = dir.filePath("x.png");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // The read end is open before the save, without blocking, so a save that
+    // replaced the pipe instead ends the test with a failure, not a hang.
+    const int readEnd = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(readEnd, 0);
     QByteArray read;
+    std::atomic<bool> saved{false};
     std::thread reader([&] {
-        QFile in(pipe);
-        if (in.open(QIODevice::ReadOnly)) read = in.readAll();
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(readEnd, buffer, sizeof buffer);
+            if (n > 0)
+                read.append(buffer, n);
+            else if (saved && (n == 0 || errno != EAGAIN))
+                return;
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     });
     const PictureOutput output = anaNovak();
-    const SaveOutcome saved = saveFile(pipe, SaveMode::Replace, [&](QIODevice& d) {
+    const SaveOutcome outcome = saveFile(pipe, SaveMode::Replace, [&](QIODevice& d) {
         return pictureFormatTable()[1].write(d, output);
     });
+    saved = true;
     reader.join();
-    EXPECT_FALSE(saved.problem) << saved.problem.value_or("").toStdString();
+    ::close(readEnd);
+    EXPECT_FALSE(outcome.problem) << outcome.problem.value_or("").toStdString();
     EXPECT_TRUE(testing::isFifo(pipe)) << "the pipe was replaced";
     EXPECT_EQ(QImage::fromData(read, "PNG").size(), QSize(700, 525));
     EXPECT_TRUE(hidden(dir.path()).isEmpty()) << hidden(dir.path()).join(' ').toStdString();
