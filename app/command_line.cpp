@@ -6,6 +6,7 @@
 #include "app/output_format.h"
 #include "app/qt_window_services.h"
 #include "app/stop_signals.h"
+#include "app/whole_number_option.h"
 #include "output/card_pdf.h"
 #include "output/formats.h"
 #include "output/output_folder.h"
@@ -458,12 +459,14 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
 
     request.folder = isSet("folder") ? value("folder") : defaultPictureFolder();
     if (request.folder.isEmpty()) return invalid(QStringLiteral("--folder needs a folder name"));
-    if (isSet("year")) {
-        bool ok = false;
-        request.year = value("year").toInt(&ok);
-        if (!ok || request.year < 1 || request.year > 9999)
-            return invalid(QStringLiteral("--year takes a year from 1 to 9999, not '%1'").arg(value("year")));
-    }
+    // A whole-number option, when given, into `field`; its reason when it cannot be read.
+    auto number = [&](const char* name, int least, int most, int& field, const char* what = "a whole number") {
+        if (!isSet(name)) return Problem();
+        const WholeNumber n = wholeNumberOption(QLatin1String(name), value(name), least, most, QLatin1String(what));
+        if (!n.problem) field = n.value;
+        return n.problem;
+    };
+    if (const Problem why = number("year", 1, 9999, request.year, "a year")) return invalid(*why);
     request.format = value("format").toLower();
     if (const Problem problem = formatProblem(value("format"))) return invalid(*problem);
 
@@ -480,18 +483,8 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
         request.serveHost = parsed.address.host;
         request.servePort = parsed.address.port;
         request.quiet = isSet("quiet");
-        if (isSet("queue")) {
-            bool ok = false;
-            request.queue = value("queue").toInt(&ok);
-            if (!ok || request.queue < 1 || request.queue > 100000)
-                return invalid(QStringLiteral("--queue takes a number from 1 to 100000"));
-        }
-        if (isSet("jobs")) {
-            bool ok = false;
-            request.jobs = value("jobs").toInt(&ok);
-            if (!ok || request.jobs < 1 || request.jobs > 256)
-                return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
-        }
+        if (const Problem why = number("queue", 1, 100000, request.queue)) return invalid(*why);
+        if (const Problem why = number("jobs", 1, 256, request.jobs)) return invalid(*why);
         return request;
     }
     case kSingleMode:
@@ -548,12 +541,7 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
     }
     if (request.format.isEmpty()) request.format = QStringLiteral("png");
     if (const Problem why = parsePrintOptions(request)) return invalid(*why);
-    if (isSet("jobs")) {
-        bool ok = false;
-        request.jobs = value("jobs").toInt(&ok);
-        if (!ok || request.jobs < 1 || request.jobs > 256)
-            return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
-    }
+    if (const Problem why = number("jobs", 1, 256, request.jobs)) return invalid(*why);
     request.skipExisting = isSet("skip-existing");
     request.noClobber = isSet("no-clobber");
     if (request.skipExisting && request.noClobber)
@@ -605,10 +593,9 @@ Problem CommandLine::parsePrintOptions(CommandLineRequest& request) const {
     }
     if (isSet("scale")) {
         if (!pictures) return QStringLiteral("--scale goes with .bmp or .png pictures (--output or --output-dir)");
-        bool ok = false;
-        request.scale = value("scale").toInt(&ok);
-        if (!ok || request.scale < 1 || request.scale > 8)
-            return QStringLiteral("--scale takes a whole number from 1 to 8, not '%1'").arg(value("scale"));
+        const WholeNumber scale = wholeNumberOption(QStringLiteral("scale"), value("scale"), 1, 8);
+        if (scale.problem) return scale.problem;
+        request.scale = scale.value;
     }
     return std::nullopt;
 }
