@@ -5,6 +5,8 @@
 // provoked.
 
 #include "app/command_line.h"
+#include "session/first_picture.h"
+#include "web/web_routes.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -326,6 +328,40 @@ TEST(ListRuns, ASignalStopsTheReadingOfTheList) {
     }
 }
 #endif
+
+}  // namespace
+}  // namespace painter
+
+namespace painter {
+namespace {
+
+// The web service takes the same writers: an encoding failure, provoked by a
+// painting service that reports one, is answered 500 with its reason, never
+// an empty 200; a good picture keeps its content type from the format table.
+TEST(WebPictures, AnEncodingFailureIsA500) {
+    PaintServices failing;
+    failing.picture = [](const QString&, const QString&) -> std::optional<EncodedPicture> {
+        return EncodedPicture{{}, QByteArrayLiteral("image/png"), QStringLiteral("the encoder gave up")};
+    };
+    WebRequest request{"GET", "/picture", {{"name", "ana"}}, {}, 1};
+    const WebResponse refused = answerRequest(request, failing);
+    EXPECT_EQ(refused.status, 500);
+    EXPECT_TRUE(refused.body.contains("the encoder gave up")) << refused.body.toStdString();
+
+    PaintServices painting;
+    painting.picture = [](const QString& name, const QString& format) -> std::optional<EncodedPicture> {
+        FirstPicture picture(name, {.fieldAhead = false});
+        return encodeForWeb(picture.surface(), format, name);
+    };
+    for (const auto& [format, type] : {std::pair{"png", "image/png"}, std::pair{"bmp", "image/bmp"},
+                                       std::pair{"pdf", "application/pdf"}}) {
+        request.query = {{"name", "ana"}, {"format", format}};
+        const WebResponse answered = answerRequest(request, painting);
+        EXPECT_EQ(answered.status, 200) << format;
+        EXPECT_EQ(answered.contentType, type);
+        EXPECT_FALSE(answered.body.isEmpty());
+    }
+}
 
 }  // namespace
 }  // namespace painter
