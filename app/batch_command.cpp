@@ -65,7 +65,8 @@ std::optional<QByteArray> readList(const CommandLineRequest& request, bool input
 QString stoppedBy() {
     const int signal = stopSignal().load();
     if (!signal) return {};
-    return QStringLiteral("stopped by %1: ").arg(signal == SIGINT ? QStringLiteral("Ctrl-C") : QStringLiteral("SIGTERM"));
+    return QStringLiteral("stopped by %1: ")
+        .arg(signal == SIGINT ? QStringLiteral("Ctrl-C") : QStringLiteral("SIGTERM"));
 }
 
 }  // namespace
@@ -158,8 +159,9 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
             manifestFailed = true;
         }
     }
-    const int failed = static_cast<int>(std::count_if(result.entries.begin(), result.entries.end(),
-                                                      [](const BatchEntry& e) { return e.status == BatchEntry::Status::Failed; }));
+    const int failed =
+        static_cast<int>(std::count_if(result.entries.begin(), result.entries.end(),
+                                       [](const BatchEntry& e) { return e.status == BatchEntry::Status::Failed; }));
     reportSummary({result.painted, result.total, result.kept, failed, request.outputDir});
     if (const int stopped = stoppedStatus()) return stopped;
     return result.errors.isEmpty() && !manifestFailed ? kExitOk : kExitFailure;

@@ -56,8 +56,8 @@ const std::vector<OptionSpec>& commandLineOptions() {
             {{"output", "o"},
              "file",
              "With --name: the file the picture is written to, .bmp (24-bit), .png or .pdf (a print-ready card) by "
-             "its extension; - writes it to standard output (PNG unless --format says otherwise). With --names: one "
-             ".pdf document of every card.",
+             "its extension; - writes it to standard output (PNG unless --format says otherwise); a device or named "
+             "pipe is written into, never replaced. With --names: one .pdf document of every card.",
              "--name \"ana novak\" -o - | display",
              kSingleMode | kBatchMode},
             {{"format"},
@@ -86,7 +86,8 @@ const std::vector<OptionSpec>& commandLineOptions() {
             {{"names"},
              "file",
              "Paint one picture per line of <file> (UTF-8; - reads standard input; blank lines are skipped), named "
-             "after the name. Every line is checked before the first picture. Needs --output-dir.",
+             "after the name; at most 64 MiB and 1000000 lines. Every line and every output is checked before the "
+             "first picture. Needs --output-dir.",
              "--names razred.txt --output-dir voscilnice",
              kBatchMode | kCheckMode},
             {{"output-dir"},

@@ -19,7 +19,9 @@ Problem nameRejection(const QString& name) {
         const char32_t c = codes[k];
         if (acceptable(c)) continue;
         // An invisible character is named by its code: a message shows what was found.
-        return QStringLiteral("only blanks and a\u2013z: found '%1' at position %2").arg(visibleCharacter(c)).arg(k + 1);
+        return QStringLiteral("only blanks and a\u2013z: found '%1' at position %2")
+            .arg(visibleCharacter(c))
+            .arg(k + 1);
     }
     return std::nullopt;
 }

@@ -61,11 +61,10 @@ ReadBytes readToEnd(int fd, const ReadLimits& limits, const std::atomic<int>* st
         if (got > 0) {
             lines += std::count(buffer, buffer + got, '\n');
             if (read.bytes.size() + got > limits.maxBytes || lines > limits.maxLines) {
-                read.problem = read.bytes.size() + got > limits.maxBytes
-                                   ? QStringLiteral("a list is at most %1 MiB; this one is longer")
-                                         .arg(limits.maxBytes >> 20)
-                                   : QStringLiteral("a list is at most %1 lines; this one is longer")
-                                         .arg(limits.maxLines);
+                read.problem =
+                    read.bytes.size() + got > limits.maxBytes
+                        ? QStringLiteral("a list is at most %1 MiB; this one is longer").arg(limits.maxBytes >> 20)
+                        : QStringLiteral("a list is at most %1 lines; this one is longer").arg(limits.maxLines);
                 read.bytes.clear();
                 return read;
             }
@@ -124,8 +123,7 @@ Painted paintOne(const QString& name, const QString& path, const BatchOptions& o
     const PictureFormat* format = findPictureFormat(options.extension);
     if (!format) return {QStringLiteral("no format %1").arg(options.extension), 0};
     const PictureOutput output{surfaceImage(picture.surface()), name, options.layout, options.scale};
-    const SaveOutcome saved =
-        saveFile(path, mode, [&](QIODevice& device) { return format->write(device, output); });
+    const SaveOutcome saved = saveFile(path, mode, [&](QIODevice& device) { return format->write(device, output); });
     return {saved.problem, static_cast<int>(picture.state().nac)};
 }
 

@@ -42,8 +42,8 @@ QByteArray manifestText(const QString& path, const QList<BatchEntry>& entries) {
         const QString name = e.status == BatchEntry::Status::Refused ? visibleText(e.name) : e.name;
         const QString mode = e.brushMode > 0 ? QString::number(e.brushMode) : QString();
         if (isCsv(path)) {
-            text += QByteArray::number(e.line) + ',' + csvField(name) + ',' + csvField(e.file) + ',' +
-                    mode.toLatin1() + ',' + statusText(e.status).toUtf8() + ',' + csvField(e.reason) + '\n';
+            text += QByteArray::number(e.line) + ',' + csvField(name) + ',' + csvField(e.file) + ',' + mode.toLatin1() +
+                    ',' + statusText(e.status).toUtf8() + ',' + csvField(e.reason) + '\n';
             continue;
         }
         QJsonObject record{{"line", e.line}, {"name", name}, {"status", statusText(e.status)}};
@@ -57,10 +57,12 @@ QByteArray manifestText(const QString& path, const QList<BatchEntry>& entries) {
 
 Problem writeManifest(const QString& path, const QList<BatchEntry>& entries) {
     const QByteArray text = manifestText(path, entries);
-    return saveFile(path, SaveMode::Replace, [&text](QIODevice& device) -> Problem {
-        if (device.write(text) != text.size()) return device.errorString();
-        return std::nullopt;
-    }).problem;
+    return saveFile(path, SaveMode::Replace,
+                    [&text](QIODevice& device) -> Problem {
+                        if (device.write(text) != text.size()) return device.errorString();
+                        return std::nullopt;
+                    })
+        .problem;
 }
 
 }  // namespace painter

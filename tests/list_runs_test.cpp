@@ -122,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ListRuns, AnOutputThatIsNotAFileIsWrittenIntoNotReplaced) {
     QTemporaryDir dir;
     const ProgramRun piped = runShell(
-        "cd \"$1\" && mkfifo f.png && { timeout 30 cat f.png > got.png & } && \"$PAINTER\" --name ana --output f.png; s=$?; "
+        "cd \"$1\" && mkfifo f.png && { timeout 30 cat f.png > got.png & } && \"$PAINTER\" --name ana --output f.png; "
+        "s=$?; "
         "wait; exit $s",
         {dir.path()}, 60000);
     EXPECT_EQ(piped.exitCode, 0) << piped.err.toStdString();
@@ -144,15 +145,17 @@ TEST(ListRuns, SkipExistingRepaintsACutFileOfEveryFormat) {
     for (const char* format : {"bmp", "png", "pdf"}) {
         QTemporaryDir dir;
         writeFile(dir.filePath("list"), "ana\nbor\n");
-        const QStringList batch = {"--names", dir.filePath("list"), "--output-dir", dir.filePath("out"),
-                                   "--format", format, "-q", "--skip-existing"};
+        const QStringList batch = {
+            "--names", dir.filePath("list"), "--output-dir", dir.filePath("out"), "--format", format,
+            "-q",      "--skip-existing"};
         ASSERT_EQ(runPainterProgram(batch).exitCode, 0) << format;
         const QString cut = dir.filePath(QStringLiteral("out/ana.%1").arg(QLatin1String(format)));
         const QByteArray whole = contents(cut);
         writeFile(cut, whole.left(whole.size() - 100));
         const ProgramRun again = runPainterProgram(batch);
         EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
-        EXPECT_TRUE(again.err.contains("painted 1 of 2 names (kept 1 already there)")) << format << again.err.toStdString();
+        EXPECT_TRUE(again.err.contains("painted 1 of 2 names (kept 1 already there)"))
+            << format << again.err.toStdString();
         EXPECT_EQ(contents(cut).size(), whole.size()) << format << ": the cut file was kept";
     }
 }
@@ -195,18 +198,18 @@ TEST_P(FullDisk, SaysNoSpaceLeftAndCountsTheFailures) {
 
 INSTANTIATE_TEST_SUITE_P(
     ListRuns, FullDisk,
-    ::testing::Values(FullDiskRun{"Pictures",
-                                  {"--output-dir", "DISK", "--format", "bmp"},
-                                  5,
-                                  R"(painted [01] of 5 names into .*; [45] could not be written)",
-                                  {}},
-                      FullDiskRun{"Document", {"--output", "DISK/b.pdf"}, 30, R"(painted 0 of 30 names; 30 could not)",
-                                  {"b.pdf"}},
-                      FullDiskRun{"Sheet",
-                                  {"--sheet", "DISK/s.bmp", "--output-dir", "DISK/p", "--format", "png"},
-                                  7,
-                                  R"(painted 0 of 7 names into .*; 7 could not be written)",
-                                  {"s.bmp"}}),
+    ::testing::Values(
+        FullDiskRun{"Pictures",
+                    {"--output-dir", "DISK", "--format", "bmp"},
+                    5,
+                    R"(painted [01] of 5 names into .*; [45] could not be written)",
+                    {}},
+        FullDiskRun{"Document", {"--output", "DISK/b.pdf"}, 30, R"(painted 0 of 30 names; 30 could not)", {"b.pdf"}},
+        FullDiskRun{"Sheet",
+                    {"--sheet", "DISK/s.bmp", "--output-dir", "DISK/p", "--format", "png"},
+                    7,
+                    R"(painted 0 of 7 names into .*; 7 could not be written)",
+                    {"s.bmp"}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // Provoked with a read-only file system (root only): the real reason.
@@ -230,14 +233,14 @@ TEST(ListRuns, HostileLinesAreShownNotReplayed) {
     QTemporaryDir dir;
     writeFile(dir.filePath("list"),
               QByteArrayLiteral("ana\nx\x1b[31my\nq\0r\n=cmd()\nana\xc2\xa0novak\nana\xe2\x80\x8bnovak\nbo\xffr\n"));
-    const ProgramRun run = runPainterProgram({"--names", dir.filePath("list"), "--output-dir", dir.filePath("out"),
-                                              "--manifest", dir.filePath("m.csv")});
+    const ProgramRun run = runPainterProgram(
+        {"--names", dir.filePath("list"), "--output-dir", dir.filePath("out"), "--manifest", dir.filePath("m.csv")});
     EXPECT_EQ(run.exitCode, 1);
-    for (const char* shown : {"line 2: only blanks and a\u2013z: found 'U+001B' at position 2",
-                              "line 3: only blanks and a\u2013z: found 'U+0000' at position 2",
-                              "line 5: only blanks and a\u2013z: found 'U+00A0' at position 4",
-                              "line 6: only blanks and a\u2013z: found 'U+200B' at position 4",
-                              "line 7: the name is not valid UTF-8"})
+    for (const char* shown :
+         {"line 2: only blanks and a\u2013z: found 'U+001B' at position 2",
+          "line 3: only blanks and a\u2013z: found 'U+0000' at position 2",
+          "line 5: only blanks and a\u2013z: found 'U+00A0' at position 4",
+          "line 6: only blanks and a\u2013z: found 'U+200B' at position 4", "line 7: the name is not valid UTF-8"})
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(shown))) << shown << "\n" << run.err.toStdString();
     const QByteArray manifest = contents(dir.filePath("m.csv"));
     for (const QByteArray& text : {run.err.toUtf8(), manifest}) {
@@ -279,7 +282,8 @@ TEST_P(StoppedRuns, EndWith128PlusTheSignalAndNothingPartial) {
     ::kill(static_cast<pid_t>(process.processId()), GetParam().signal);
     const ProgramRun run = finish(process, 60000);
     EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(GetParam().signal == SIGINT ? "stopped by Ctrl-C: painted" : "stopped by SIGTERM: painted"))
+    EXPECT_TRUE(
+        run.err.contains(GetParam().signal == SIGINT ? "stopped by Ctrl-C: painted" : "stopped by SIGTERM: painted"))
         << run.err.toStdString();
     const QStringList left = allFiles(dir.path());
     for (const QString& f : left) EXPECT_FALSE(QFileInfo(f).fileName().startsWith('.')) << f.toStdString();
@@ -292,16 +296,12 @@ TEST_P(StoppedRuns, EndWith128PlusTheSignalAndNothingPartial) {
 
 INSTANTIATE_TEST_SUITE_P(
     ListRuns, StoppedRuns,
-    ::testing::Values(StoppedRun{"DocumentCtrlC", {"--output", "DIR/b.pdf"}, SIGINT, 130, {"b.pdf"}},
-                      StoppedRun{"DocumentTerm", {"--output", "DIR/b.pdf"}, SIGTERM, 143, {"b.pdf"}},
-                      StoppedRun{"SheetCtrlC", {"--sheet", "DIR/s.png"}, SIGINT, 130, {"s.png"}},
-                      StoppedRun{"SheetAndPicturesTerm",
-                                 {"--sheet", "DIR/s.pdf", "--output-dir", "DIR/p"},
-                                 SIGTERM,
-                                 143,
-                                 {"s.pdf"}},
-                      StoppedRun{"PicturesCtrlC", {"--output-dir", "DIR/p", "--manifest", "DIR/m.jsonl"}, SIGINT, 130,
-                                 {}}),
+    ::testing::Values(
+        StoppedRun{"DocumentCtrlC", {"--output", "DIR/b.pdf"}, SIGINT, 130, {"b.pdf"}},
+        StoppedRun{"DocumentTerm", {"--output", "DIR/b.pdf"}, SIGTERM, 143, {"b.pdf"}},
+        StoppedRun{"SheetCtrlC", {"--sheet", "DIR/s.png"}, SIGINT, 130, {"s.png"}},
+        StoppedRun{"SheetAndPicturesTerm", {"--sheet", "DIR/s.pdf", "--output-dir", "DIR/p"}, SIGTERM, 143, {"s.pdf"}},
+        StoppedRun{"PicturesCtrlC", {"--output-dir", "DIR/p", "--manifest", "DIR/m.jsonl"}, SIGINT, 130, {}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 #if defined(__x86_64__)
@@ -353,8 +353,8 @@ TEST(WebPictures, AnEncodingFailureIsA500) {
         FirstPicture picture(name, {.fieldAhead = false});
         return encodeForWeb(picture.surface(), format, name);
     };
-    for (const auto& [format, type] : {std::pair{"png", "image/png"}, std::pair{"bmp", "image/bmp"},
-                                       std::pair{"pdf", "application/pdf"}}) {
+    for (const auto& [format, type] :
+         {std::pair{"png", "image/png"}, std::pair{"bmp", "image/bmp"}, std::pair{"pdf", "application/pdf"}}) {
         request.query = {{"name", "ana"}, {"format", format}};
         const WebResponse answered = answerRequest(request, painting);
         EXPECT_EQ(answered.status, 200) << format;

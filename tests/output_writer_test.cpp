@@ -7,11 +7,11 @@
 #include "output/picture_file.h"
 #include "output/picture_save.h"
 #include "params/name_text.h"
+#include "scratch_mount.h"
 #include "session/batch.h"
 #include "session/batch_manifest.h"
 #include "session/first_picture.h"
 #include "session/list_outputs.h"
-#include "scratch_mount.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -134,9 +134,8 @@ TEST(Writer, WritesIntoANamedPipeAndLeavesItAPipe) {
         }
     });
     const PictureOutput output = anaNovak();
-    const SaveOutcome outcome = saveFile(pipe, SaveMode::Replace, [&](QIODevice& d) {
-        return pictureFormatTable()[1].write(d, output);
-    });
+    const SaveOutcome outcome =
+        saveFile(pipe, SaveMode::Replace, [&](QIODevice& d) { return pictureFormatTable()[1].write(d, output); });
     saved = true;
     reader.join();
     ::close(readEnd);
@@ -294,7 +293,7 @@ TEST(ListReading, IsBoundedAndStoppable) {
 // output whose folder is missing. Provoked with each pair the table names.
 struct RolesCase {
     const char* label;
-    ListRoles roles;  // paths relative to a fresh folder
+    ListRoles roles;      // paths relative to a fresh folder
     const char* problem;  // a part of the reason; null: accepted
 };
 

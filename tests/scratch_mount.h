@@ -20,8 +20,8 @@ public:
     // `options` as mount -o takes them for tmpfs ("size=2m"); `readOnly` mounts it so.
     explicit ScratchMount(const char* options, bool readOnly = false) {
         if (!dir_.isValid()) return;
-        mounted_ = ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs",
-                           readOnly ? MS_RDONLY : 0, options) == 0;
+        mounted_ = ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", readOnly ? MS_RDONLY : 0,
+                           options) == 0;
     }
     ~ScratchMount() {
         if (mounted_) ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);

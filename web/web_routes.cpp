@@ -84,7 +84,8 @@ WebResponse picture(const WebRequest& request, const PaintServices& paint) {
     if (r.status == 304) return r;
     const std::optional<EncodedPicture> bytes = paint.picture(std::get<QString>(name), format);
     if (!bytes) return busy();
-    if (bytes->problem) return errorResponse(500, QStringLiteral("the picture could not be encoded: %1").arg(*bytes->problem));
+    if (bytes->problem)
+        return errorResponse(500, QStringLiteral("the picture could not be encoded: %1").arg(*bytes->problem));
     r.contentType = bytes->contentType;
     r.body = bytes->bytes;
     return r;
