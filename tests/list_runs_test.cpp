@@ -17,6 +17,7 @@
 #include <QThread>
 
 #include "program_run.h"
+#include "test_files.h"
 #include "scratch_mount.h"
 
 #include <gtest/gtest.h>
@@ -27,16 +28,8 @@
 namespace painter {
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using testing::contents;
+using testing::writeFile;
 
 // Every file below `folder`, hidden ones included, relative to it.
 QStringList allFiles(const QString& folder) {
@@ -272,16 +265,9 @@ TEST_P(StoppedRuns, EndWith128PlusTheSignalAndNothingPartial) {
     writeFile(dir.filePath("list"), names(40));
     QStringList arguments = {"--names", dir.filePath("list"), "--jobs", "2"};
     for (const QString& a : GetParam().arguments) arguments << QString(a).replace("DIR", dir.path());
-    QProcess process;
-    process.setProcessEnvironment(headlessEnvironment());
-    process.start(QStringLiteral(PAINTER_EXECUTABLE), arguments);
     QByteArray err;
-    process.setReadChannel(QProcess::StandardError);
-    while (!err.contains("/40] ") && process.waitForReadyRead(60000)) err += process.readAllStandardError();
-    ASSERT_TRUE(err.contains("/40] ")) << err.toStdString();
-    ::kill(static_cast<pid_t>(process.processId()), GetParam().signal);
-    const ProgramRun run = finish(process, 60000);
-    EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.err.toStdString();
+    const ProgramRun run = stopOnceReported(arguments, "/40] ", GetParam().signal, err);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode) << err.toStdString() << run.err.toStdString();
     EXPECT_TRUE(
         run.err.contains(GetParam().signal == SIGINT ? "stopped by Ctrl-C: painted" : "stopped by SIGTERM: painted"))
         << run.err.toStdString();

@@ -8,6 +8,7 @@
 #include "output/picture_save.h"
 #include "params/name_text.h"
 #include "scratch_mount.h"
+#include "test_files.h"
 #include "session/batch.h"
 #include "session/batch_manifest.h"
 #include "session/first_picture.h"
@@ -34,16 +35,8 @@
 namespace painter {
 namespace {
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using testing::contents;
+using testing::writeFile;
 
 QStringList hidden(const QString& folder) {
     return QDir(folder).entryList({".*"}, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
