@@ -588,9 +588,8 @@ Problem CommandLine::parsePrintOptions(CommandLineRequest& request) const {
         request.layout.cardsPerPage = cards.toInt();
     }
     if (isSet("sheet")) {
-        const QString suffix = QFileInfo(request.sheet).suffix().toLower();
-        if (!pictureFormats().contains(suffix))
-            return QStringLiteral("--sheet is a .png, .bmp or .pdf file, not '%1'").arg(request.sheet);
+        if (!formatOfPath(request.sheet))
+            return QStringLiteral("--sheet is a %1 file, not '%2'").arg(formatNames(true), request.sheet);
     }
     if (isSet("scale")) {
         if (!pictures) return QStringLiteral("--scale goes with .bmp or .png pictures (--output or --output-dir)");

@@ -1,22 +1,14 @@
 #include "app/output_format.h"
 
+#include "output/formats.h"
+
 #include <QFileInfo>
 
 namespace painter {
 
-namespace {
-
-QString formatList() {
-    QStringList dotted;
-    for (const QString& f : pictureFormats()) dotted << QLatin1Char('.') + f;
-    return dotted.join(QStringLiteral(", "));
-}
-
-}  // namespace
-
 Problem formatProblem(const QString& chosen) {
-    if (chosen.isEmpty() || pictureFormats().contains(chosen.toLower())) return std::nullopt;
-    return QStringLiteral("--format is %1, not '%2'").arg(pictureFormats().join(QStringLiteral(" or ")), chosen);
+    if (chosen.isEmpty() || findPictureFormat(chosen)) return std::nullopt;
+    return QStringLiteral("--format is %1, not '%2'").arg(formatNames(), chosen);
 }
 
 OutputFormat outputFormat(const QString& path, const QString& chosen) {
@@ -28,10 +20,10 @@ OutputFormat outputFormat(const QString& path, const QString& chosen) {
     const QString suffix = info.suffix().toLower();
     if (suffix.isEmpty()) {
         if (!wanted.isEmpty()) return {wanted.toLatin1(), {}};
-        return {{}, QStringLiteral("no extension: use %1 (or --format)").arg(formatList())};
+        return {{}, QStringLiteral("no extension: use %1 (or --format)").arg(formatNames(true))};
     }
-    if (!pictureFormats().contains(suffix))
-        return {{}, QStringLiteral("unknown picture format '.%1': use %2").arg(info.suffix(), formatList())};
+    if (!findPictureFormat(suffix))
+        return {{}, QStringLiteral("unknown picture format '.%1': use %2").arg(info.suffix(), formatNames(true))};
     if (!wanted.isEmpty() && wanted != suffix)
         return {{}, QStringLiteral("the extension .%1 does not match --format %2").arg(info.suffix(), chosen)};
     return {suffix.toLatin1(), {}};
