@@ -3,6 +3,7 @@
 #include "app/card_commands.h"
 #include "app/console.h"
 #include "app/stop_signals.h"
+#include "session/list_outputs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,22 +44,43 @@ std::optional<QByteArray> readList(const CommandLineRequest& request, bool input
             err() << programName() << ": cannot read standard input: it is closed" << Qt::endl;
             return std::nullopt;
         }
-        ReadBytes read = readToEnd(STDIN_FILENO);
+        ReadBytes read = readToEnd(STDIN_FILENO, {}, &stopSignal());
         if (!read.problem) return std::move(read.bytes);
-        err() << programName() << ": cannot read standard input: " << *read.problem << Qt::endl;
+        if (!read.stopped) err() << programName() << ": cannot read standard input: " << *read.problem << Qt::endl;
         return std::nullopt;
     }
     // A plain open and blocking reads: a named pipe, /dev/stdin or a process
     // substitution is read to its end like a file.
     const int fd = ::open(QFile::encodeName(request.namesFile).constData(), O_RDONLY | O_CLOEXEC);
-    ReadBytes read = fd >= 0 ? readToEnd(fd) : ReadBytes{{}, QString::fromLocal8Bit(std::strerror(errno))};
+    ReadBytes read =
+        fd >= 0 ? readToEnd(fd, {}, &stopSignal()) : ReadBytes{{}, QString::fromLocal8Bit(std::strerror(errno))};
     if (fd >= 0) ::close(fd);
     if (!read.problem) return std::move(read.bytes);
+    if (read.stopped) return std::nullopt;
     err() << programName() << ": cannot read " << request.namesFile << ": " << *read.problem << Qt::endl;
     return std::nullopt;
 }
 
+// "stopped by Ctrl-C: " when a stop signal came, for the summary's start.
+QString stoppedBy() {
+    const int signal = stopSignal().load();
+    if (!signal) return {};
+    return QStringLiteral("stopped by %1: ")
+        .arg(signal == SIGINT ? QStringLiteral("Ctrl-C") : QStringLiteral("SIGTERM"));
+}
+
 }  // namespace
+
+void reportSummary(const ListSummary& summary) {
+    err() << programName() << ": " << stoppedBy() << "painted " << summary.painted << " of " << summary.total
+          << " names";
+    if (summary.kept) err() << " (kept " << summary.kept << " already there)";
+    if (!summary.into.isEmpty()) err() << " into " << QDir::toNativeSeparators(summary.into);
+    if (summary.failed) err() << "; " << summary.failed << " could not be written";
+    err() << Qt::endl;
+}
+
+int stoppedStatus() { return stopSignal().load() ? 128 + stopSignal().load() : 0; }
 
 int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
     const bool check = request.kind == CommandLineRequest::Kind::Check;
@@ -76,23 +98,18 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
     options.layout = request.layout;
     options.stop = &stopSignal();
 
+    const QString listName =
+        request.namesFile == QLatin1String("-") ? QStringLiteral("standard input") : request.namesFile;
     std::optional<QByteArray> text = readList(request, inputClosed);
+    if (const int stopped = stoppedStatus()) {
+        err() << programName() << ": " << stoppedBy() << "nothing painted" << Qt::endl;
+        return stopped;
+    }
     if (!text) return kExitFailure;
     const QList<NameLine> names = parseNameList(*text);
     text.reset();
-    const QString listName =
-        request.namesFile == QLatin1String("-") ? QStringLiteral("standard input") : request.namesFile;
-    if (!check && (!request.output.isEmpty() || !request.sheet.isEmpty()))
-        return runCardBatch(request, names, listName);
-    if (!check) {
-        // Made like --folder; only a folder that cannot be made or written to stops the batch.
-        QDir().mkpath(request.outputDir);
-        if (const Problem problem = outputFolderProblem(request.outputDir)) {
-            err() << programName() << ": " << *problem << Qt::endl;
-            return kExitFailure;
-        }
-    }
 
+    // The one plan of every way of painting a list: every line checked and every file named.
     BatchPlan plan = planNameList(names, options);
     reportSome(listName, plan.refusals, "lines refused");
     reportSome(listName, plan.warnings, "lines with leading or trailing blanks");
@@ -101,6 +118,13 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
               << " refused" << Qt::endl;
         return plan.refusals.isEmpty() ? kExitOk : kExitFailure;
     }
+    // Every output, before the first picture: a run that cannot end well does not begin.
+    const ListRoles roles{request.namesFile, request.outputDir, request.output, request.sheet, request.manifest};
+    if (const Problem problem = listOutputsProblem(roles, plan)) {
+        err() << programName() << ": " << *problem << Qt::endl;
+        return kExitFailure;
+    }
+    if (!request.output.isEmpty() || !request.sheet.isEmpty()) return runCardBatch(request, plan, listName);
 
     const bool terminal = isatty(STDERR_FILENO);
     bool lineOpen = false;  // a terminal's progress line that the summary must end first
@@ -136,15 +160,11 @@ int runBatchCommand(const CommandLineRequest& request, bool inputClosed) {
             manifestFailed = true;
         }
     }
-    const int signal = stopSignal().load();
-    if (signal)
-        err() << programName() << ": stopped by " << (signal == SIGINT ? "Ctrl-C" : "SIGTERM") << ": ";
-    else
-        err() << programName() << ": ";
-    err() << "painted " << result.painted << " of " << result.total << " names";
-    if (result.kept) err() << " (kept " << result.kept << " already there)";
-    err() << " into " << QDir::toNativeSeparators(request.outputDir) << Qt::endl;
-    if (signal) return 128 + signal;
+    const int failed =
+        static_cast<int>(std::count_if(result.entries.begin(), result.entries.end(),
+                                       [](const BatchEntry& e) { return e.status == BatchEntry::Status::Failed; }));
+    reportSummary({result.painted, result.total, result.kept, failed, request.outputDir});
+    if (const int stopped = stoppedStatus()) return stopped;
     return result.errors.isEmpty() && !manifestFailed ? kExitOk : kExitFailure;
 }
 

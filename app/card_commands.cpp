@@ -2,11 +2,12 @@
 
 #include "app/batch_command.h"
 #include "app/console.h"
+#include "app/stop_signals.h"
 #include "output/card_pdf.h"
 #include "output/contact_sheet.h"
+#include "output/formats.h"
 #include "output/picture_file.h"
-#include "output/upscale.h"
-#include "params/name_entry.h"
+#include "output/picture_save.h"
 #include "session/batch.h"
 #include "session/name_pictures.h"
 
@@ -21,93 +22,79 @@
 
 namespace painter {
 
-namespace {
-
-// A file nobody can keep is found before any painting.
-Problem fileProblem(const QString& path) { return outputFolderProblem(QFileInfo(path).absolutePath()); }
-
-}  // namespace
-
-int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& nameLines, const QString& listName) {
+int runCardBatch(const CommandLineRequest& request, const BatchPlan& plan, const QString& listName) {
     const bool fromStdin = request.namesFile == QLatin1String("-");
     const QString title = fromStdin ? QStringLiteral("Voščilnice") : QFileInfo(request.namesFile).completeBaseName();
+    const auto stopped = [] { return stopSignal().load() != 0; };
 
-    QStringList problems;
-    if (!request.outputDir.isEmpty()) {
-        QDir().mkpath(request.outputDir);  // made like --folder
-        if (const Problem p = outputFolderProblem(request.outputDir)) problems << *p;
-    }
-    if (!request.output.isEmpty())
-        if (const Problem p = fileProblem(request.output)) problems << *p;
-    if (!request.sheet.isEmpty())
-        if (const Problem p = fileProblem(request.sheet)) problems << *p;
-    if (!problems.isEmpty()) {
-        for (const QString& p : problems) err() << programName() << ": " << p << Qt::endl;
-        return kExitFailure;
-    }
-
-    QStringList errors, names;
-    QList<int> lines;
-    int refused = 0;
-    for (const NameLine& n : nameLines) {
-        if (const auto why = nameRejection(n.name)) {
-            errors << QStringLiteral("line %1: %2").arg(n.line).arg(*why);
-            ++refused;
-            continue;
-        }
-        names << n.name;
-        lines << n.line;
-    }
-    // Every line is checked before the first picture; a long list of refusals is cut short.
-    for (qsizetype k = 0; k < std::min<qsizetype>(errors.size(), kReportedLines); ++k)
-        err() << programName() << ": " << listName << ": " << errors[k] << Qt::endl;
-    if (errors.size() > kReportedLines)
-        err() << programName() << ": " << listName << ": \u2026 and " << errors.size() - kReportedLines
-              << " more lines refused" << Qt::endl;
-    errors.clear();
-    if (names.isEmpty()) {
+    QList<const BatchEntry*> entries;
+    for (const BatchEntry& e : plan.entries)
+        if (e.status == BatchEntry::Status::Pending) entries << &e;
+    const int total = static_cast<int>(plan.entries.size());
+    if (entries.isEmpty()) {
         // An empty document or sheet would only hide that nothing could be painted.
         err() << programName() << ": " << listName << ": no name to paint, nothing written" << Qt::endl;
         return kExitFailure;
     }
-    NamePictures pictures(names, request.jobs > 0 ? request.jobs : QThread::idealThreadCount(), request.year);
-    PictureFileNames fileNames;
+    QStringList names;
+    for (const BatchEntry* e : entries) names << e->name;
+    NamePictures pictures(names, request.jobs > 0 ? request.jobs : QThread::idealThreadCount(), request.year,
+                          &stopSignal());
+    const PictureFormat* format = findPictureFormat(request.format);
+    QStringList errors;
     QList<SheetEntry> sheet;
-    int painted = 0;
+    int delivered = 0, folderFailed = 0;
 
-    // Every output of one picture, in the list's order.
-    auto use = [&](int k) {
+    // Every output of one picture, in the list's order; nothing new once a stop signal came.
+    auto use = [&](int k) -> QImage {
+        if (stopped()) return {};
         const QImage picture = pictures.take(k);
+        if (picture.isNull()) return {};
+        ++delivered;
         if (!request.quiet)
             err() << QStringLiteral("[%1/%2] %3").arg(k + 1).arg(names.size()).arg(names[k]) << Qt::endl;
         if (!request.sheet.isEmpty()) sheet << SheetEntry{names[k], sheetThumbnail(picture)};
-        Problem problem;
-        if (!request.outputDir.isEmpty()) {
-            const QString file = QDir(request.outputDir).filePath(fileNames.next(names[k], request.format));
-            problem = request.format == QLatin1String("pdf")
-                          ? writeCardPdfFile(file, {names[k], request.layout, 1, [&](int) { return picture; }})
-                          : writeImageFile(request.scale > 1 ? upscaleImage(picture, request.scale) : picture, file);
-            if (problem) errors << QStringLiteral("line %1: %2: %3").arg(lines[k]).arg(file, *problem);
+        if (!request.outputDir.isEmpty() && format) {
+            const PictureOutput output{picture, names[k], request.layout, request.scale};
+            const QString& file = entries[k]->file;
+            if (const Problem problem =
+                    saveFile(file, SaveMode::Replace, [&](QIODevice& d) { return format->write(d, output); }).problem) {
+                errors << QStringLiteral("line %1: %2: %3").arg(entries[k]->line).arg(file, *problem);
+                ++folderFailed;
+            }
         }
-        painted += !problem;
         return picture;
     };
 
+    bool whole = true;  // the document and the sheet were written
     if (!request.output.isEmpty()) {
-        // One document: the PDF writer asks for the cards in order.
-        if (const Problem problem = writeCardPdfFile(request.output, {title, request.layout, pictures.count(), use}))
-            errors << QStringLiteral("%1: %2").arg(request.output, *problem);
+        // One document: the PDF writer asks for the cards in order. Stopped, it is not kept.
+        const CardDocument document{title, request.layout, pictures.count(), use};
+        const Problem problem = saveFile(request.output, SaveMode::Replace, [&](QIODevice& device) -> Problem {
+                                    if (Problem drawn = writeCardPdf(device, document)) return drawn;
+                                    if (stopped()) return QStringLiteral("stopped");
+                                    return std::nullopt;
+                                }).problem;
+        if (problem && !stopped()) errors << QStringLiteral("%1: %2").arg(request.output, *problem);
+        whole = !problem;
     } else {
-        for (int k = 0; k < pictures.count(); ++k) use(k);
+        for (int k = 0; k < pictures.count() && !stopped(); ++k) use(k);
     }
-    if (!request.sheet.isEmpty()) {
-        if (const Problem problem = writeContactSheet(request.sheet, contactSheet(sheet), title))
+    if (!request.sheet.isEmpty() && !stopped()) {
+        if (const Problem problem = writeContactSheet(request.sheet, contactSheet(sheet), title)) {
             errors << QStringLiteral("%1: %2").arg(request.sheet, *problem);
+            whole = false;
+        }
     }
 
     for (const QString& e : errors) err() << programName() << ": " << listName << ": " << e << Qt::endl;
-    err() << programName() << ": painted " << painted << " of " << names.size() + refused << " names" << Qt::endl;
-    return errors.isEmpty() && refused == 0 ? kExitOk : kExitFailure;
+    // A name counts as painted once every output it goes to holds it.
+    const int inFolder = request.outputDir.isEmpty() ? 0 : delivered - folderFailed;
+    const int painted = stopped() ? inFolder : whole ? delivered - folderFailed : 0;
+    const int failed = stopped() ? folderFailed : static_cast<int>(entries.size()) - painted;
+    reportSummary({painted, total, 0, failed, request.outputDir});
+    if (const int status = stoppedStatus()) return status;
+    return errors.isEmpty() && plan.refusals.isEmpty() ? kExitOk : kExitFailure;
 }
 
 }  // namespace painter

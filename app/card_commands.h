@@ -7,8 +7,9 @@
 
 namespace painter {
 
-// --names with --output x.pdf or --sheet, over the list's lines already read;
-// `listName` names the list in messages. Returns the exit status.
-int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& names, const QString& listName);
+// --names with --output x.pdf or --sheet, over the list's plan, whose
+// refusals are reported and whose outputs are checked already; `listName`
+// names the list in messages. Returns the exit status.
+int runCardBatch(const CommandLineRequest& request, const BatchPlan& plan, const QString& listName);
 
 }  // namespace painter

@@ -6,8 +6,11 @@
 #include "app/output_format.h"
 #include "app/qt_window_services.h"
 #include "app/stop_signals.h"
+#include "app/whole_number_option.h"
 #include "output/card_pdf.h"
 #include "output/clip_file.h"
+#include "output/formats.h"
+#include "output/output_folder.h"
 #include "output/picture_file.h"
 #include "output/picture_save.h"
 #include "output/upscale.h"
@@ -55,8 +58,8 @@ const std::vector<OptionSpec>& commandLineOptions() {
             {{"output", "o"},
              "file",
              "With --name: the file the picture is written to, .bmp (24-bit), .png or .pdf (a print-ready card) by "
-             "its extension; - writes it to standard output (PNG unless --format says otherwise). With --names: one "
-             ".pdf document of every card.",
+             "its extension; - writes it to standard output (PNG unless --format says otherwise); a device or named "
+             "pipe is written into, never replaced. With --names: one .pdf document of every card.",
              "--name \"ana novak\" -o - | display",
              kSingleMode | kBatchMode},
             {{"format"},
@@ -98,7 +101,8 @@ const std::vector<OptionSpec>& commandLineOptions() {
             {{"names"},
              "file",
              "Paint one picture per line of <file> (UTF-8; - reads standard input; blank lines are skipped), named "
-             "after the name. Every line is checked before the first picture. Needs --output-dir.",
+             "after the name; at most 64 MiB and 1000000 lines. Every line and every output is checked before the "
+             "first picture. Needs --output-dir.",
              "--names razred.txt --output-dir voscilnice",
              kBatchMode | kCheckMode},
             {{"output-dir"},
@@ -239,11 +243,15 @@ int writeStandardOutput(const QByteArray& bytes) {
 }
 
 // A clip of the painting, written to --timelapse.
-int runClip(const CommandLineRequest& request) {
+int runClip(const CommandLineRequest& request, bool outputClosed) {
     const bool toStdout = request.timelapse == QLatin1String("-");
+    if (toStdout && outputClosed) {
+        err() << programName() << ": cannot write standard output: it is closed" << Qt::endl;
+        return kExitFailure;
+    }
     if (!toStdout) {
         // Found before any painting, as for a picture.
-        if (const Problem problem = outputFolderProblem(QFileInfo(request.timelapse).absolutePath())) {
+        if (const Problem problem = outputFileProblem(request.timelapse)) {
             err() << programName() << ": cannot write " << request.timelapse << ": " << *problem << Qt::endl;
             return kExitFailure;
         }
@@ -262,53 +270,44 @@ int runClip(const CommandLineRequest& request) {
     return stopSignal() ? 128 + stopSignal() : kExitOk;
 }
 
-int runSingle(const CommandLineRequest& request) {
+int runSingle(const CommandLineRequest& request, bool outputClosed) {
     if (const auto reason = nameRejection(request.name)) {
         err() << programName() << ": the name cannot be painted: " << *reason << Qt::endl;
         return kExitUsage;
     }
-    if (!request.timelapse.isEmpty()) return runClip(request);
+    if (!request.timelapse.isEmpty()) return runClip(request, outputClosed);
     const bool toStdout = request.output == QLatin1String("-");
+    // Found before any painting: a picture nobody can keep is not painted.
+    if (toStdout && outputClosed) {
+        err() << programName() << ": cannot write standard output: it is closed" << Qt::endl;
+        return kExitFailure;
+    }
     QString path = request.output;
     if (!request.output.isEmpty() && !toStdout) {
-        // Found before any painting: a picture nobody can keep is not painted.
-        if (const Problem problem = outputFolderProblem(QFileInfo(request.output).absolutePath())) {
+        if (const Problem problem = outputFileProblem(request.output)) {
             err() << programName() << ": cannot write " << request.output << ": " << *problem << Qt::endl;
             return kExitFailure;
         }
     }
-    if (request.output.isEmpty() && !QDir().mkpath(request.folder)) {
-        err() << programName() << ": cannot make the folder " << request.folder << Qt::endl;
-        return kExitFailure;
-    }
-    const QByteArray format = request.output.isEmpty()
-                                  ? (request.format.isEmpty() ? QByteArrayLiteral("bmp") : request.format.toLatin1())
-                                  : outputFormat(request.output, request.format).format;
-
-    FirstPicture picture(request.name, {.year = request.year});
-    const QImage image = surfaceImage(picture.surface());
-    // The picture as the file wants it: a print-ready card, or the pixels (enlarged with --scale).
-    const FileWriter write = [&](QIODevice& device) {
-        if (format == "pdf")
-            return writeCardPdf(device, {request.name, request.layout, 1, [&image](int) { return image; }});
-        return writeImage(device, request.scale > 1 ? upscaleImage(image, request.scale) : image, format);
-    };
-    if (toStdout) {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (const Problem problem = write(buffer)) {
-            err() << programName() << ": cannot encode the picture: " << *problem << Qt::endl;
+    if (request.output.isEmpty())
+        if (const Problem problem = makeOutputFolder(request.folder)) {
+            err() << programName() << ": " << *problem << Qt::endl;
             return kExitFailure;
         }
-        for (qsizetype done = 0; done < bytes.size();) {
-            const ssize_t n = ::write(STDOUT_FILENO, bytes.constData() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                err() << programName() << ": cannot write standard output: " << std::strerror(errno) << Qt::endl;
-                return kExitFailure;
-            }
-            done += n;
+    const QString formatName = request.output.isEmpty()
+                                   ? (request.format.isEmpty() ? QStringLiteral("bmp") : request.format)
+                                   : QString::fromLatin1(outputFormat(request.output, request.format).format);
+    const PictureFormat* format = findPictureFormat(formatName);
+    if (!format) return kExitUsage;  // refused when the arguments were read
+
+    FirstPicture picture(request.name, {.year = request.year});
+    // The picture as the file wants it: a print-ready card, or the pixels (enlarged with --scale).
+    const PictureOutput output{surfaceImage(picture.surface()), request.name, request.layout, request.scale};
+    const FileWriter write = [&](QIODevice& device) { return format->write(device, output); };
+    if (toStdout) {
+        if (const Problem problem = writeToDescriptor(STDOUT_FILENO, write)) {
+            err() << programName() << ": cannot write standard output: " << *problem << Qt::endl;
+            return kExitFailure;
         }
         return stopSignal() ? 128 + stopSignal() : kExitOk;
     }
@@ -316,7 +315,7 @@ int runSingle(const CommandLineRequest& request) {
     // taken one gets "-2", "-3", ... and never replaces another picture.
     const SaveMode mode = request.output.isEmpty() ? SaveMode::NewName : SaveMode::Replace;
     if (request.output.isEmpty())
-        path = QDir(request.folder).filePath(picture.state().imeslike + QLatin1Char('.') + QString::fromLatin1(format));
+        path = QDir(request.folder).filePath(picture.state().imeslike + QLatin1Char('.') + format->name);
     const SaveOutcome saved = saveFile(path, mode, write);
     if (saved.problem) {
         err() << programName() << ": cannot write " << saved.path << ": " << *saved.problem << Qt::endl;
@@ -390,19 +389,26 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 // A closed standard descriptor would be taken by the next file opened, and a
 // read of "standard input" would then read that file. Each is put on
-// /dev/null; returns whether standard input was closed.
-bool guardStandardDescriptors() {
-    bool inputClosed = false;
+// /dev/null; returns which were closed, so that reading standard input or
+// writing a picture to standard output fails instead of meeting /dev/null.
+struct ClosedStreams {
+    bool input = false;
+    bool output = false;
+};
+
+ClosedStreams guardStandardDescriptors() {
+    ClosedStreams closed;
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-        if (fd == 0) inputClosed = true;
+        if (fd == 0) closed.input = true;
+        if (fd == 1) closed.output = true;
         const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
         if (null >= 0 && null != fd) {
             ::dup2(null, fd);
             ::close(null);
         }
     }
-    return inputClosed;
+    return closed;
 }
 
 // --seconds' value: a number of seconds a clip may last.
@@ -523,12 +529,14 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
 
     request.folder = isSet("folder") ? value("folder") : defaultPictureFolder();
     if (request.folder.isEmpty()) return invalid(QStringLiteral("--folder needs a folder name"));
-    if (isSet("year")) {
-        bool ok = false;
-        request.year = value("year").toInt(&ok);
-        if (!ok || request.year < 1 || request.year > 9999)
-            return invalid(QStringLiteral("--year takes a year from 1 to 9999, not '%1'").arg(value("year")));
-    }
+    // A whole-number option, when given, into `field`; its reason when it cannot be read.
+    auto number = [&](const char* name, int least, int most, int& field, const char* what = "a whole number") {
+        if (!isSet(name)) return Problem();
+        const WholeNumber n = wholeNumberOption(QLatin1String(name), value(name), least, most, QLatin1String(what));
+        if (!n.problem) field = n.value;
+        return n.problem;
+    };
+    if (const Problem why = number("year", 1, 9999, request.year, "a year")) return invalid(*why);
     request.format = value("format").toLower();
     if (const Problem problem = formatProblem(value("format"))) return invalid(*problem);
 
@@ -545,18 +553,8 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
         request.serveHost = parsed.address.host;
         request.servePort = parsed.address.port;
         request.quiet = isSet("quiet");
-        if (isSet("queue")) {
-            bool ok = false;
-            request.queue = value("queue").toInt(&ok);
-            if (!ok || request.queue < 1 || request.queue > 100000)
-                return invalid(QStringLiteral("--queue takes a number from 1 to 100000"));
-        }
-        if (isSet("jobs")) {
-            bool ok = false;
-            request.jobs = value("jobs").toInt(&ok);
-            if (!ok || request.jobs < 1 || request.jobs > 256)
-                return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
-        }
+        if (const Problem why = number("queue", 1, 100000, request.queue)) return invalid(*why);
+        if (const Problem why = number("jobs", 1, 256, request.jobs)) return invalid(*why);
         return request;
     }
     case kSingleMode:
@@ -648,12 +646,7 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
         if (const Problem why = parseSeconds(value("seconds"), request.seconds)) return invalid(*why);
     }
     if (const Problem why = parsePrintOptions(request)) return invalid(*why);
-    if (isSet("jobs")) {
-        bool ok = false;
-        request.jobs = value("jobs").toInt(&ok);
-        if (!ok || request.jobs < 1 || request.jobs > 256)
-            return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
-    }
+    if (const Problem why = number("jobs", 1, 256, request.jobs)) return invalid(*why);
     request.skipExisting = isSet("skip-existing");
     request.noClobber = isSet("no-clobber");
     if (request.skipExisting && request.noClobber)
@@ -699,16 +692,14 @@ Problem CommandLine::parsePrintOptions(CommandLineRequest& request) const {
         request.layout.cardsPerPage = cards.toInt();
     }
     if (isSet("sheet")) {
-        const QString suffix = QFileInfo(request.sheet).suffix().toLower();
-        if (!pictureFormats().contains(suffix))
-            return QStringLiteral("--sheet is a .png, .bmp or .pdf file, not '%1'").arg(request.sheet);
+        if (!formatOfPath(request.sheet))
+            return QStringLiteral("--sheet is a %1 file, not '%2'").arg(formatNames(true), request.sheet);
     }
     if (isSet("scale")) {
         if (!pictures) return QStringLiteral("--scale goes with .bmp or .png pictures (--output or --output-dir)");
-        bool ok = false;
-        request.scale = value("scale").toInt(&ok);
-        if (!ok || request.scale < 1 || request.scale > 8)
-            return QStringLiteral("--scale takes a whole number from 1 to 8, not '%1'").arg(value("scale"));
+        const WholeNumber scale = wholeNumberOption(QStringLiteral("scale"), value("scale"), 1, 8);
+        if (scale.problem) return scale.problem;
+        request.scale = scale.value;
     }
     return std::nullopt;
 }
@@ -723,7 +714,7 @@ static bool captionFontLoaded() {
 }
 
 int runPainter(int argc, char** argv) {
-    const bool inputClosed = guardStandardDescriptors();
+    const ClosedStreams closed = guardStandardDescriptors();
     // A reader that goes away is a write error to report, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication::setApplicationName(QStringLiteral("painter"));
@@ -781,11 +772,11 @@ int runPainter(int argc, char** argv) {
     QGuiApplication app(qtArgc, argv);
     if (!captionFontLoaded()) return kExitFailure;
     switch (request.kind) {
-    case CommandLineRequest::Kind::Single: return runSingle(request);
+    case CommandLineRequest::Kind::Single: return runSingle(request, closed.output);
     case CommandLineRequest::Kind::Describe: return runDescribe(request);
     case CommandLineRequest::Kind::Serve: return runServe(request);
     case CommandLineRequest::Kind::Batch:
-    case CommandLineRequest::Kind::Check: return runBatchCommand(request, inputClosed);
+    case CommandLineRequest::Kind::Check: return runBatchCommand(request, closed.input);
     default: return kExitFailure;
     }
 }

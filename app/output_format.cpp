@@ -1,24 +1,14 @@
 #include "app/output_format.h"
 
+#include "output/formats.h"
+
 #include <QFileInfo>
 
 namespace painter {
 
-namespace {
-
-QString formatList() {
-    QStringList dotted;
-    for (const QString& f : pictureFormats()) dotted << QLatin1Char('.') + f;
-    return dotted.join(QStringLiteral(", "));
-}
-
-}  // namespace
-
 Problem formatProblem(const QString& chosen) {
-    if (chosen.isEmpty() || pictureFormats().contains(chosen.toLower()) || clipFormatNamed(chosen))
-        return std::nullopt;
-    return QStringLiteral("--format is %1, not '%2'")
-        .arg((pictureFormats() + clipFormats()).join(QStringLiteral(", ")), chosen);
+    if (chosen.isEmpty() || findPictureFormat(chosen) || clipFormatNamed(chosen)) return std::nullopt;
+    return QStringLiteral("--format is %1, %2, not '%3'").arg(formatNames(), clipFormats().join(QStringLiteral(", ")), chosen);
 }
 
 ClipOutput clipOutput(const QString& path, const QString& chosen) {
@@ -49,10 +39,10 @@ OutputFormat outputFormat(const QString& path, const QString& chosen) {
     const QString suffix = info.suffix().toLower();
     if (suffix.isEmpty()) {
         if (!wanted.isEmpty()) return {wanted.toLatin1(), {}};
-        return {{}, QStringLiteral("no extension: use %1 (or --format)").arg(formatList())};
+        return {{}, QStringLiteral("no extension: use %1 (or --format)").arg(formatNames(true))};
     }
-    if (!pictureFormats().contains(suffix))
-        return {{}, QStringLiteral("unknown picture format '.%1': use %2").arg(info.suffix(), formatList())};
+    if (!findPictureFormat(suffix))
+        return {{}, QStringLiteral("unknown picture format '.%1': use %2").arg(info.suffix(), formatNames(true))};
     if (!wanted.isEmpty() && wanted != suffix)
         return {{}, QStringLiteral("the extension .%1 does not match --format %2").arg(info.suffix(), chosen)};
     return {suffix.toLatin1(), {}};

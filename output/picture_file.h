@@ -27,8 +27,7 @@ QImage surfaceImage(const Surface& surface);
 [[nodiscard]] Problem writeImageFile(const QImage& image, const QString& path);
 
 // Writes a file through `write` under a temporary name and renames it into
-// place. A failing device is reported with its own reason, whatever `write`
-// answered.
+// place: saveFile (picture_save.h) in its Replace mode.
 [[nodiscard]] Problem writeFileAtomically(const QString& path, const FileWriter& write);
 
 }  // namespace painter

@@ -1,13 +1,20 @@
 #pragma once
-// Saving a picture so that no file is ever half written and no other
-// picture's file is lost. The picture is encoded into a temporary file in the
-// target folder first and only then given its name, by one rename:
+// The one save every output goes through, so that no file is ever half
+// written and no other picture's file is lost. The picture is encoded into a
+// temporary file in the target folder first and only then given its name, by
+// one rename:
 //  - Replace:  the name's earlier file (the same picture, or a batch's own
 //              earlier output) is replaced;
 //  - NewName:  a taken name gets "-2", "-3", ... before the extension; the
 //              rename refuses to replace, so processes racing for one name
 //              each end with a file of their own;
 //  - NoReplace: a taken name is a failure and the file there stays.
+// A name that holds something other than a file or a folder (a device such
+// as /dev/null, a named pipe) is written into, as cp does, and never
+// replaced by a file. Standard output and memory (an HTTP body) take the
+// same writers. A failing device is reported with the system's reason
+// ("No space left on device"); the writer never sees the failure, so no
+// encoder prints a message of its own.
 
 #include "output/picture_file.h"
 #include "platform/problem.h"
@@ -30,12 +37,11 @@ struct SaveOutcome {
     bool ok() const { return !problem; }
 };
 
-// The image formats a picture can be written in, lower case, as a file
+// The raster formats of the format table (formats.h), lower case, as a file
 // name's extension spells them.
 QStringList imageFormats();
 
-// The formats a picture file can have, spelt the same way: the image formats
-// and PDF cards.
+// Every format of the table, spelt the same way.
 QStringList pictureFormats();
 
 // `image` encoded in `format` (one of imageFormats()) into a device. A name's
@@ -53,7 +59,8 @@ SaveOutcome saveImage(const QImage& image, const QString& path, const QByteArray
 // Any file (a PDF card) saved the same way.
 SaveOutcome saveFile(const QString& path, SaveMode mode, const FileWriter& write);
 
-// The picture encoded in `format`, for writing where there is no file (standard output).
-QByteArray encodePicture(const Surface& surface, const QByteArray& format);
+// Writes through `write` into an open descriptor (standard output). The
+// reason is the system's when the descriptor fails.
+[[nodiscard]] Problem writeToDescriptor(int fd, const FileWriter& write);
 
 }  // namespace painter

@@ -1,5 +1,7 @@
 #include "params/name_entry.h"
 
+#include "params/name_text.h"
+
 namespace painter {
 namespace {
 
@@ -16,9 +18,10 @@ Problem nameRejection(const QString& name) {
     for (qsizetype k = 0; k < codes.size(); ++k) {
         const char32_t c = codes[k];
         if (acceptable(c)) continue;
-        QString shown = (c < 0x20 || c == 0x7F) ? QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper()
-                                                : QString::fromUcs4(&c, 1);
-        return QStringLiteral("only blanks and a\u2013z: found '%1' at position %2").arg(shown).arg(k + 1);
+        // An invisible character is named by its code: a message shows what was found.
+        return QStringLiteral("only blanks and a\u2013z: found '%1' at position %2")
+            .arg(visibleCharacter(c))
+            .arg(k + 1);
     }
     return std::nullopt;
 }

@@ -1,11 +1,12 @@
 #include "session/batch.h"
 
-#include "output/card_pdf.h"
 #include "output/clip_file.h"
+#include "output/formats.h"
 #include "output/picture_file.h"
 #include "output/picture_save.h"
 #include "output/upscale.h"
 #include "params/name_entry.h"
+#include "params/name_text.h"
 #include "platform/surface_text.h"
 #include "session/first_picture.h"
 #include "session/name_clip.h"
@@ -13,10 +14,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QImageReader>
-#include <QTemporaryFile>
 
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -38,21 +38,38 @@ QList<NameLine> parseNameList(const QByteArray& text) {
         start = end + 1;
         ++line;
         if (bytes.endsWith('\r')) bytes.chop(1);
-        const QString name = QString::fromUtf8(bytes);
+        const std::optional<QString> strict = strictUtf8(bytes);
+        const QString name = strict ? *strict : QString::fromUtf8(bytes);
         if (name.trimmed().isEmpty()) continue;
-        names.append({line, name});
+        names.append({line, name, strict.has_value()});
     }
     return names;
 }
 
 QList<NameLine> readNameList(QIODevice& device) { return parseNameList(device.readAll()); }
 
-ReadBytes readToEnd(int fd) {
+ReadBytes readToEnd(int fd, const ReadLimits& limits, const std::atomic<int>* stop) {
     ReadBytes read;
+    qsizetype lines = 0;
     char buffer[65536];
     for (;;) {
+        if (stop && stop->load() != 0) {
+            read.stopped = true;
+            read.problem = QStringLiteral("stopped");
+            read.bytes.clear();
+            return read;
+        }
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got > 0) {
+            lines += std::count(buffer, buffer + got, '\n');
+            if (read.bytes.size() + got > limits.maxBytes || lines > limits.maxLines) {
+                read.problem =
+                    read.bytes.size() + got > limits.maxBytes
+                        ? QStringLiteral("a list is at most %1 MiB; this one is longer").arg(limits.maxBytes >> 20)
+                        : QStringLiteral("a list is at most %1 lines; this one is longer").arg(limits.maxLines);
+                read.bytes.clear();
+                return read;
+            }
             read.bytes.append(buffer, got);
         } else if (got == 0) {
             return read;
@@ -85,31 +102,16 @@ QString statusText(BatchEntry::Status status) {
     return {};
 }
 
-Problem outputFolderProblem(const QString& folder) {
-    const QFileInfo info(folder);
-    if (!info.exists()) return QStringLiteral("output folder %1 does not exist").arg(folder);
-    if (!info.isDir()) return QStringLiteral("output folder %1 is not a folder").arg(folder);
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".painter-probe-XXXXXX")));
-    if (!probe.open()) return QStringLiteral("output folder %1 is not writable: %2").arg(folder, probe.errorString());
-    return {};
-}
-
 namespace {
 
 // Saves are atomic, so a file under a picture's name is whole unless
-// something else wrote it; one that reads back as a picture of the right
-// size is complete, and so is a PDF that ends as a PDF ends.
+// something else wrote it; its format's own test says whether it is.
 bool completePicture(const QString& path, const BatchOptions& options) {
     if (const auto clip = clipFormatNamed(options.extension)) return completeClipFile(path, *clip);
-    if (options.extension == QLatin1String("pdf")) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || file.size() < 16) return false;
-        file.seek(file.size() - 16);
-        return file.read(16).contains("%%EOF");
-    }
-    QImageReader reader(path);
-    return reader.size() == QSize(Surface::kPictureWidth, Surface::kPictureHeight) * options.scale &&
-           !reader.read().isNull();
+    const PictureFormat* format = findPictureFormat(options.extension);
+    if (!format) return false;
+    const QSize size = QSize(Surface::kPictureWidth, Surface::kPictureHeight) * (format->raster ? options.scale : 1);
+    return format->complete(path, size);
 }
 
 struct Painted {
@@ -135,17 +137,10 @@ Painted paintOne(const QString& name, const QString& path, const BatchOptions& o
     }
     FirstPicture picture(name, {.year = options.year, .fieldAhead = fieldAhead});
     const SaveMode mode = options.noClobber ? SaveMode::NoReplace : SaveMode::Replace;
-    SaveOutcome saved;
-    if (options.extension == QLatin1String("pdf")) {
-        const QImage image = surfaceImage(picture.surface());
-        const CardDocument card{name, options.layout, 1, [&image](int) { return image; }};
-        saved = saveFile(path, mode, [&card](QIODevice& device) { return writeCardPdf(device, card); });
-    } else if (options.scale > 1) {
-        saved = saveImage(upscaleImage(surfaceImage(picture.surface()), options.scale), path,
-                          options.extension.toLatin1(), mode);
-    } else {
-        saved = savePicture(picture.surface(), path, options.extension.toLatin1(), mode);
-    }
+    const PictureFormat* format = findPictureFormat(options.extension);
+    if (!format) return {QStringLiteral("no format %1").arg(options.extension), 0};
+    const PictureOutput output{surfaceImage(picture.surface()), name, options.layout, options.scale};
+    const SaveOutcome saved = saveFile(path, mode, [&](QIODevice& device) { return format->write(device, output); });
     return {saved.problem, static_cast<int>(picture.state().nac)};
 }
 
@@ -160,7 +155,7 @@ BatchPlan planNameList(const QList<NameLine>& names, const BatchOptions& options
     PictureFileNames fileNames;  // over the whole list, so every shard names a line alike
     const int shards = std::max(1, options.shardCount);
     for (const NameLine& n : names) {
-        const auto why = nameRejection(n.name);
+        const Problem why = n.validUtf8 ? nameRejection(n.name) : Problem(QString::fromLatin1(kNotValidUtf8));
         const QString file =
             why ? QString() : QDir(options.outputDir).filePath(fileNames.next(n.name, options.extension));
         if (n.line % shards != options.shardIndex) continue;

@@ -4,6 +4,7 @@
 // after, so refusals are known before the first picture.
 
 #include "output/card_layout.h"
+#include "output/output_folder.h"
 #include "platform/problem.h"
 
 #include <QByteArray>
@@ -21,22 +22,34 @@ namespace painter {
 
 struct NameLine {
     int line = 0;  // 1-based line number in the list
-    QString name;
+    QString name;  // a line that is not UTF-8: its text with U+FFFD for what is not
+    bool validUtf8 = true;
 };
 
 // The names of a UTF-8 list, one a line; lines that are empty or hold only
 // white space are skipped, and a line's end ("\n" or "\r\n") is not part of it.
+// A line that is not UTF-8 is kept, to be refused with its number.
 QList<NameLine> parseNameList(const QByteArray& text);
 QList<NameLine> readNameList(QIODevice& device);
 
 struct ReadBytes {
     QByteArray bytes;
-    Problem problem;  // why a read failed, in English
+    Problem problem;       // why a read failed or was given up, in English
+    bool stopped = false;  // a stop signal came while reading
+};
+
+// What a list may hold: an endless input (/dev/zero, a stream that never
+// ends) is refused at this size instead of filling the memory.
+struct ReadLimits {
+    qsizetype maxBytes = qsizetype(64) << 20;
+    qsizetype maxLines = 1000000;
 };
 
 // Reads an open file descriptor to its end with blocking reads, whatever it
-// is (a file, a pipe, a named pipe, a terminal).
-[[nodiscard]] ReadBytes readToEnd(int fd);
+// is (a file, a pipe, a named pipe, a terminal), up to the limits. `stop`,
+// once set (by a stop signal, which also ends a blocked read), ends the
+// reading at once.
+[[nodiscard]] ReadBytes readToEnd(int fd, const ReadLimits& limits = {}, const std::atomic<int>* stop = nullptr);
 
 // The file name of a picture: blanks become "-", leading blanks are left out
 // (a file name never begins with "-", which commands take for an option), the
@@ -51,7 +64,7 @@ private:
 
 struct BatchOptions {
     QString outputDir;
-    QString extension = QStringLiteral("png");  // "bmp", "png", "pdf", or a clip's "mp4" or "webp"
+    QString extension = QStringLiteral("png");  // a format of the format table (output/formats.h), or a clip's "mp4" or "webp"
     double clipSeconds = 6;                     // the length of a clip
     int workers = 1;
     bool skipExisting = false;  // a complete picture already there is kept
@@ -98,10 +111,6 @@ struct BatchResult {
     QStringList errors;  // refusals, then pictures that could not be written
     QList<BatchEntry> entries;
 };
-
-// Checks that pictures can be written into the folder, by writing a probe
-// file there; returns the reason when they cannot.
-[[nodiscard]] Problem outputFolderProblem(const QString& folder);
 
 // Checks every line and names every file; paints nothing.
 BatchPlan planNameList(const QList<NameLine>& names, const BatchOptions& options);

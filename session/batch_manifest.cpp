@@ -1,9 +1,11 @@
 #include "session/batch_manifest.h"
 
+#include "output/picture_save.h"
+#include "params/name_text.h"
+
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace painter {
 
@@ -12,8 +14,13 @@ namespace {
 bool isCsv(const QString& path) { return QFileInfo(path).suffix().toLower() == QLatin1String("csv"); }
 
 // Every text field quoted, quotes doubled: a refused line may hold anything.
+// A cell that a spreadsheet would run as a formula (=, +, -, @, a tab or a
+// carriage return first) is defused by a leading apostrophe, which
+// spreadsheets take as "text" and do not show.
 QByteArray csvField(const QString& text) {
     QString quoted = text;
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!quoted.isEmpty() && formulaStarts.contains(quoted.front())) quoted.prepend(QLatin1Char('\''));
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return '"' + quoted.toUtf8() + '"';
 }
@@ -31,13 +38,15 @@ QByteArray manifestText(const QString& path, const QList<BatchEntry>& entries) {
     QByteArray text;
     if (isCsv(path)) text += "line,name,file,brush_mode,status,reason\n";
     for (const BatchEntry& e : entries) {
+        // A refused line's text is shown, never replayed: its escapes and NULs written as codes.
+        const QString name = e.status == BatchEntry::Status::Refused ? visibleText(e.name) : e.name;
         const QString mode = e.brushMode > 0 ? QString::number(e.brushMode) : QString();
         if (isCsv(path)) {
-            text += QByteArray::number(e.line) + ',' + csvField(e.name) + ',' + csvField(e.file) + ',' +
-                    mode.toLatin1() + ',' + statusText(e.status).toUtf8() + ',' + csvField(e.reason) + '\n';
+            text += QByteArray::number(e.line) + ',' + csvField(name) + ',' + csvField(e.file) + ',' + mode.toLatin1() +
+                    ',' + statusText(e.status).toUtf8() + ',' + csvField(e.reason) + '\n';
             continue;
         }
-        QJsonObject record{{"line", e.line}, {"name", e.name}, {"status", statusText(e.status)}};
+        QJsonObject record{{"line", e.line}, {"name", name}, {"status", statusText(e.status)}};
         record.insert("file", e.file.isEmpty() ? QJsonValue() : QJsonValue(e.file));
         record.insert("brush_mode", e.brushMode > 0 ? QJsonValue(e.brushMode) : QJsonValue());
         if (!e.reason.isEmpty()) record.insert("reason", e.reason);
@@ -47,10 +56,13 @@ QByteArray manifestText(const QString& path, const QList<BatchEntry>& entries) {
 }
 
 Problem writeManifest(const QString& path, const QList<BatchEntry>& entries) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(manifestText(path, entries)) < 0 || !file.commit())
-        return file.errorString();
-    return {};
+    const QByteArray text = manifestText(path, entries);
+    return saveFile(path, SaveMode::Replace,
+                    [&text](QIODevice& device) -> Problem {
+                        if (device.write(text) != text.size()) return device.errorString();
+                        return std::nullopt;
+                    })
+        .problem;
 }
 
 }  // namespace painter

@@ -15,8 +15,8 @@ QImage paintNamePicture(const QString& name, int year, bool fieldAhead) {
     return surfaceImage(picture.surface());
 }
 
-NamePictures::NamePictures(QStringList names, int workers, int year)
-    : names_(std::move(names)), workers_(std::max(1, workers)), year_(year) {}
+NamePictures::NamePictures(QStringList names, int workers, int year, const std::atomic<int>* stop)
+    : names_(std::move(names)), workers_(std::max(1, workers)), year_(year), stop_(stop) {}
 
 QImage NamePictures::take(int index) {
     if (index < 0 || index >= count()) return {};
@@ -31,7 +31,7 @@ void NamePictures::paintRound(int first) {
     pictures_.assign(static_cast<std::size_t>(round), QImage());
     std::atomic<int> next{0};
     auto work = [&] {
-        for (int k = next++; k < round; k = next++)
+        for (int k = next++; k < round && !(stop_ && stop_->load() != 0); k = next++)
             // at(), never operator[]: the list may share its data with the caller's, and a
             // non-const index would make each worker copy it at once, freeing the other's.
             pictures_[static_cast<std::size_t>(k)] = paintNamePicture(names_.at(first + k), year_, false);

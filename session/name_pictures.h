@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <vector>
 
 namespace painter {
@@ -19,7 +20,9 @@ QImage paintNamePicture(const QString& name, int year = 2011, bool fieldAhead = 
 // however long the list.
 class NamePictures {
 public:
-    NamePictures(QStringList names, int workers, int year = 2011);
+    // `stop`, once set (by a stop signal), keeps every picture not yet begun
+    // from being painted: take() then gives a null image.
+    NamePictures(QStringList names, int workers, int year = 2011, const std::atomic<int>* stop = nullptr);
 
     int count() const { return static_cast<int>(names_.size()); }
     // The picture of names[index]; indexes are taken in order, each once.
@@ -31,6 +34,7 @@ private:
     QStringList names_;
     int workers_;
     int year_;
+    const std::atomic<int>* stop_;
     int first_ = 0;  // index of pictures_[0]
     std::vector<QImage> pictures_;
 };

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include "program_run.h"
+#include "test_files.h"
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
@@ -24,16 +25,8 @@
 namespace painter {
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using testing::contents;
+using testing::writeFile;
 
 QStringList files(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
@@ -291,16 +284,11 @@ TEST_P(StoppedBatch, EndsWithTheSummaryAndNoPartialFile) {
     QByteArray list;
     for (int k = 0; k < 40; ++k) list += "ana novak\n";
     writeFile(dir.filePath("list"), list);
-    QProcess process;
-    process.setProcessEnvironment(headlessEnvironment());
-    process.start(QStringLiteral(PAINTER_EXECUTABLE),
-                  {"--names", dir.filePath("list"), "--output-dir", dir.filePath("out"), "--jobs", "2"});
     QByteArray err;
-    process.setReadChannel(QProcess::StandardError);
-    while (!err.contains("/40] ") && process.waitForReadyRead(60000)) err += process.readAllStandardError();
+    const ProgramRun run = stopOnceReported(
+        {"--names", dir.filePath("list"), "--output-dir", dir.filePath("out"), "--jobs", "2"}, "/40] ",
+        GetParam().signal, err);
     ASSERT_TRUE(err.contains("/40] ")) << err.toStdString();
-    ::kill(static_cast<pid_t>(process.processId()), GetParam().signal);
-    const ProgramRun run = finish(process, 60000);
     EXPECT_EQ(run.exitCode, GetParam().exitCode);
     const QRegularExpressionMatch summary =
         QRegularExpression(R"(painted (\d+) of 40 names)").match(QString::fromUtf8(err) + run.err);

@@ -78,9 +78,15 @@ INSTANTIATE_TEST_SUITE_P(
         Rejected{"nul", QString(QChar(0)) + "a", kBadPosition.arg("U+0000").arg(1)},
         Rejected{"emoji", QStringLiteral("ana \U0001F600"), kBadPosition.arg(QStringLiteral("\U0001F600")).arg(5)},
         // Its low 16 bits are 0x0061, the code of "a": only the whole code may decide.
-        Rejected{"beyond 16 bits", fromCode(0x10061), kBadPosition.arg(fromCode(0x10061)).arg(1)},
+        // Unassigned, so nothing a message could show: named by its code.
+        Rejected{"beyond 16 bits", fromCode(0x10061), kBadPosition.arg("U+10061").arg(1)},
         // Half a surrogate pair is no character at all; it is shown as U+FFFD.
-        Rejected{"lone surrogate", QString(QChar(0xD800)), kBadPosition.arg(QString(QChar(0xFFFD))).arg(1)},
+        Rejected{"lone surrogate", QString(QChar(0xD800)), kBadPosition.arg("U+FFFD").arg(1)},
+        // Characters that show as nothing, or as a plain blank, are named by their code.
+        Rejected{"no-break space", QStringLiteral("ana\u00A0novak"), kBadPosition.arg("U+00A0").arg(4)},
+        Rejected{"zero-width space", QStringLiteral("ana\u200Bnovak"), kBadPosition.arg("U+200B").arg(4)},
+        Rejected{"escape", QStringLiteral("x\x1b[31my"), kBadPosition.arg("U+001B").arg(2)},
+        Rejected{"combining mark alone", QStringLiteral("a\u0301"), kBadPosition.arg("U+0301").arg(2)},
         Rejected{"101 letters", QString(101, QLatin1Char('a')), "more than 100 characters"},
         Rejected{"pasted megabyte", QString(1 << 20, QLatin1Char('a')), "more than 100 characters"}));
 

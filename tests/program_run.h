@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <signal.h>
+
 namespace painter {
 
 struct ProgramRun {
@@ -46,6 +48,26 @@ inline ProgramRun runPainterProgram(const QStringList& arguments, const QByteArr
     process.write(input);
     process.closeWriteChannel();
     return finish(process, timeoutMs);
+}
+
+// Runs the program until its standard error holds `mark` (the first picture's
+// progress, "/40] "), then sends it `signal` and waits for its end. `before`
+// gets what standard error held until then; the run's `err` holds the rest.
+// An exit code of -1: the mark never came, or the program did not end.
+inline ProgramRun stopOnceReported(const QStringList& arguments, const QByteArray& mark, int signal,
+                                   QByteArray& before) {
+    QProcess process;
+    process.setProcessEnvironment(headlessEnvironment());
+    process.start(QStringLiteral(PAINTER_EXECUTABLE), arguments);
+    process.setReadChannel(QProcess::StandardError);
+    while (!before.contains(mark) && process.waitForReadyRead(60000)) before += process.readAllStandardError();
+    if (!before.contains(mark)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    ::kill(static_cast<pid_t>(process.processId()), signal);
+    return finish(process, 60000);
 }
 
 // A bash command line, for what only a shell gives: a closed standard input,

@@ -1,21 +1,20 @@
 #include "web/picture_formats.h"
 
-#include "output/card_pdf.h"
+#include "output/formats.h"
 #include "output/picture_file.h"
-#include "output/picture_save.h"
 
 namespace painter {
 
 std::optional<FormatProblem> webFormatProblem(const QString& format) {
-    if (pictureFormats().contains(format)) return std::nullopt;
+    if (findPictureFormat(format)) return std::nullopt;
     return FormatProblem{400, QStringLiteral("format is png, bmp or pdf")};
 }
 
 EncodedPicture encodeForWeb(const Surface& surface, const QString& format, const QString& name) {
-    if (format == QLatin1String("pdf"))
-        return {cardPdfBytes(surfaceImage(surface), name), QByteArrayLiteral("application/pdf")};
-    return {encodePicture(surface, format.toLatin1()),
-            format == QLatin1String("png") ? QByteArrayLiteral("image/png") : QByteArrayLiteral("image/bmp")};
+    const PictureFormat* chosen = findPictureFormat(format);
+    if (!chosen) return {{}, {}, QStringLiteral("no format %1").arg(format)};
+    EncodedBytes encoded = encodePictureAs(*chosen, {surfaceImage(surface), name, CardLayout{}, 1});
+    return {std::move(encoded.bytes), std::move(encoded.contentType), std::move(encoded.problem)};
 }
 
 }  // namespace painter

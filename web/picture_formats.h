@@ -2,6 +2,7 @@
 // The picture formats the web service answers with: a format's name becomes
 // the picture's bytes and their content type. Every format goes through here.
 
+#include "platform/problem.h"
 #include "platform/surface.h"
 
 #include <QByteArray>
@@ -23,6 +24,7 @@ std::optional<FormatProblem> webFormatProblem(const QString& format);
 struct EncodedPicture {
     QByteArray bytes;
     QByteArray contentType;
+    Problem problem;  // the encoder failed: answered 500, never an empty picture
 };
 
 // The picture of `name` in `format` (one that webFormatProblem accepts): the

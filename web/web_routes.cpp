@@ -1,12 +1,12 @@
 #include "web/web_routes.h"
 
 #include "params/name_entry.h"
+#include "params/name_text.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringDecoder>
 
 namespace painter {
 
@@ -27,13 +27,6 @@ const PageFile kPageFiles[] = {
     {"/page.css", ":/web/page.css", "text/css; charset=utf-8"},
     {"/page.js", ":/web/page.js", "text/javascript; charset=utf-8"},
 };
-
-std::optional<QString> strictUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(bytes);
-    if (decoder.hasError()) return std::nullopt;
-    return text;
-}
 
 // The one value of a query field: absent, given once, or refused when repeated.
 struct Field {
@@ -59,7 +52,7 @@ std::variant<QString, WebResponse> acceptedName(const HeaderList& query) {
     if (!name.present) return errorResponse(400, QStringLiteral("the query needs name=..."));
     if (name.repeated) return errorResponse(400, QStringLiteral("name is given more than once"));
     const std::optional<QString> text = strictUtf8(name.value);
-    if (!text) return errorResponse(400, QStringLiteral("the name is not valid UTF-8"));
+    if (!text) return errorResponse(400, QString::fromLatin1(kNotValidUtf8));
     if (const auto why = nameRejection(*text)) return errorResponse(400, *why);
     return *text;
 }
@@ -91,6 +84,8 @@ WebResponse picture(const WebRequest& request, const PaintServices& paint) {
     if (r.status == 304) return r;
     const std::optional<EncodedPicture> bytes = paint.picture(std::get<QString>(name), format);
     if (!bytes) return busy();
+    if (bytes->problem)
+        return errorResponse(500, QStringLiteral("the picture could not be encoded: %1").arg(*bytes->problem));
     r.contentType = bytes->contentType;
     r.body = bytes->bytes;
     return r;
