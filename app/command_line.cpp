@@ -38,6 +38,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 namespace painter {
 
@@ -162,6 +163,32 @@ const std::vector<OptionSpec>& commandLineOptions() {
              "--serve 8080 --queue 16",
              kServeMode},
         };
+        // The service's other limits, each with its default.
+        const WebServerOptions serve;
+        for (const auto& [option, value, text, example] : {
+                 std::tuple{"connections", "n", QStringLiteral("open connections in all (default %1)").arg(serve.connections),
+                            "--connections 10000"},
+                 std::tuple{"per-client", "n",
+                            QStringLiteral("open connections from one client address (default %1)").arg(serve.perClient),
+                            "--per-client 32"},
+                 std::tuple{"header-timeout", "seconds",
+                            QStringLiteral("seconds a client has to send a request's line and headers once begun "
+                                           "(default %1)")
+                                .arg(serve.headerTimeout),
+                            "--header-timeout 5"},
+                 std::tuple{"idle-timeout", "seconds",
+                            QStringLiteral("seconds a connection may wait for its next request, or take to read an "
+                                           "answer (default %1)")
+                                .arg(serve.idleTimeout),
+                            "--idle-timeout 60"},
+                 std::tuple{"cache", "MiB",
+                            QStringLiteral("memory for painted answers kept to answer again, 0 for none (default %1)")
+                                .arg(serve.cacheMiB),
+                            "--cache 256"},
+             })
+            o.push_back({{QString::fromLatin1(option)}, QString::fromLatin1(value),
+                         QStringLiteral("With --serve: ") + text + QLatin1Char('.'),
+                         QStringLiteral("--serve 8080 ") + QString::fromLatin1(example), kServeMode});
         // Options that Qt itself takes from the command line when it creates
         // the window (-platform, -style, ...). They are accepted here so that
         // the first look at the arguments, made before any application object
@@ -284,7 +311,7 @@ int runDescribe(const CommandLineRequest& request) {
 }
 
 int runServe(const CommandLineRequest& request) {
-    WebServerOptions options;
+    WebServerOptions options = request.serveLimits;
     options.address = {request.serveHost, request.servePort};
     options.workers = request.jobs;
     options.queue = request.queue;
@@ -491,6 +518,17 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
             request.jobs = value("jobs").toInt(&ok);
             if (!ok || request.jobs < 1 || request.jobs > 256)
                 return invalid(QStringLiteral("--jobs takes a number from 1 to 256"));
+        }
+        WebServerOptions& limits = request.serveLimits;
+        for (const auto& [option, field, low, high] :
+             {std::tuple{"connections", &limits.connections, 1, 1000000}, std::tuple{"per-client", &limits.perClient, 1, 1000000},
+              std::tuple{"header-timeout", &limits.headerTimeout, 1, 3600},
+              std::tuple{"idle-timeout", &limits.idleTimeout, 1, 3600}, std::tuple{"cache", &limits.cacheMiB, 0, 1048576}}) {
+            if (!isSet(option)) continue;
+            bool ok = false;
+            *field = value(option).toInt(&ok);
+            if (!ok || *field < low || *field > high)
+                return invalid(QStringLiteral("--%1 takes a number from %2 to %3").arg(QString::fromLatin1(option)).arg(low).arg(high));
         }
         return request;
     }

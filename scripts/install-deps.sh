@@ -20,6 +20,7 @@ build_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev            # Qt Widgets / Gui
   fonts-dejavu-core                 # the caption font
+  libboost1.81-dev                  # the web service: Boost.Beast on Asio (headers)
 )
 
 # What testing and measuring need.
@@ -32,7 +33,8 @@ test_packages=(
   python3 python3-mpmath            # the tables of pow are regenerated and compared
   parallel                          # README: a batch spread over shards with GNU parallel
   dpkg-dev desktop-file-utils appstream man-db  # the package: its dependency list, validators, man -l
-  libcpp-httplib-dev python3 curl chromium wrk systemd  # the web service, its tests and bench/web_load.sh
+  python3 curl chromium wrk systemd  # the web service's tests and bench/web_load.sh
+  nginx-light                       # the web service behind data/nginx/painter.conf, tested
   poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo); README sheet (pdftoppm)
 )
 
