@@ -244,9 +244,13 @@ class Memory(unittest.TestCase):
                 server = PainterServer(PAINTER, "--jobs", "1", "--queue", "1", "--cache", cache, "--quiet")
                 try:
                     self.assertEqual(server.get("/picture?name=eva&format=bmp")[0], 200)
-                    busy = [slow_request(server, n) for n in ["ana", "bor"]]
-                    time.sleep(0.3)
-                    self.assertEqual(server.get("/picture?name=cene&format=bmp")[0], 503)
+                    busy = []
+                    for n in ["ana", "bor", "dan"]:  # one at a time, so the first is taken before the next comes
+                        busy.append(slow_request(server, n))
+                        time.sleep(0.3)
+                    # Until the slow ones have arrived, a new picture may still find room.
+                    fresh = ("cene" + "abcdefghijklmnopqrstuvwxyz"[k] for k in range(26))
+                    self.assertTrue(wait_until(lambda: server.get("/picture?format=bmp&name=" + next(fresh))[0] == 503, 5))
                     self.assertEqual(server.get("/picture?name=eva&format=bmp")[0], repeated_status)
                     self.assertEqual(server.get("/picture?name=eva&format=bmp", method="HEAD")[0], repeated_status)
                     for s in busy:
