@@ -212,10 +212,15 @@ RouteAnswer pageFile(const char* resource, const char* contentType) {
     return r;
 }
 
-RouteAnswer health(const WebRequest&, const HeaderList&) {
+RouteAnswer health(const WebRequest& request, const HeaderList&) {
     WebResponse r;
     r.contentType = kJson;
-    r.body = "{\"status\":\"ok\"}\n";
+    r.body = QJsonDocument(QJsonObject{{"status", "ok"},
+                                       {"painted", request.counts.painted},
+                                       {"kept", request.counts.kept},
+                                       {"keptBytes", request.counts.keptBytes}})
+                 .toJson(QJsonDocument::Compact) +
+             '\n';
     r.headers.push_back({"Cache-Control", "no-store"});
     return r;
 }

@@ -20,7 +20,15 @@ namespace painter {
 
 using HeaderList = std::vector<std::pair<QByteArray, QByteArray>>;
 
+// What the service has done so far, for /health.
+struct ServiceCounts {
+    long long painted = 0;      // answers made on a painting thread
+    long long kept = 0;         // answers in the cache now
+    long long keptBytes = 0;
+};
+
 struct WebRequest {
+    ServiceCounts counts;
     QByteArray method;
     QByteArray target;  // as sent: the path and the query, still encoded
     QByteArray ifNoneMatch;

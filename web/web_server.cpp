@@ -217,6 +217,10 @@ public:
         return flight;
     }
 
+    ServiceCounts counts() const {
+        return {painted_.load(), static_cast<long long>(cache_.count()), static_cast<long long>(cache_.bytes())};
+    }
+
 private:
     struct Waiting {
         std::shared_ptr<Flight> flight;
@@ -228,7 +232,10 @@ private:
                 const std::shared_ptr<Flight>& flight) {
         return pool_.tryPost([this, key, paint, flight] {
             SharedAnswer answer;
-            if (flight->wanting > 0) answer = std::make_shared<const EncodedPicture>(paint());
+            if (flight->wanting > 0) {
+                answer = std::make_shared<const EncodedPicture>(paint());
+                ++painted_;
+            }
             asio::post(io, [this, key, flight, answer] { finished(key, flight, answer); });
         });
     }
@@ -301,6 +308,7 @@ private:
         retry_.cancel();
     }
 
+    std::atomic<long long> painted_{0};
     WorkerPool pool_;
     AnswerCache cache_;
     tcp::acceptor acceptor_{io};
@@ -457,6 +465,7 @@ void Connection::handle() {
     timer_.cancel();
     const auto& request = parser_->get();
     WebRequest asked;
+    asked.counts = server_.counts();
     asked.method = QByteArray::fromStdString(method_);
     asked.target = QByteArray(request.target().data(), static_cast<qsizetype>(request.target().size()));
     const auto header = [&request](http::field f) {

@@ -208,7 +208,7 @@ class Framing(unittest.TestCase):
                 self.assertRegex(h["date"], r"^[A-Z][a-z]{2}, \d\d [A-Z][a-z]{2} \d{4} \d\d:\d\d:\d\d GMT$")
                 self.assertEqual(h.get("access-control-allow-origin"), "*" if public else None)
                 self.assertEqual(h.get("content-disposition"), disposition)
-        self.assertEqual(json.loads(self.server.get("/health")[2]), {"status": "ok"})
+        self.assertEqual(json.loads(self.server.get("/health")[2])["status"], "ok")
 
 
 class PdfBytes(unittest.TestCase):
@@ -236,27 +236,42 @@ def slow_request(server, name):
 
 class Memory(unittest.TestCase):
     def test_a_repeated_picture_comes_from_memory(self):
-        # One painting thread and room for one waiting picture, both taken by
-        # slow pictures: a picture asked before is still answered, a new one is
-        # not. With --cache 0 the repeated one is refused too.
-        for cache, repeated_status in [("64", 200), ("0", 503)]:
+        # The same picture asked three times (GET, GET, HEAD) and its
+        # description twice: painted once each with the cache, every time
+        # without it. /health counts the paintings.
+        for cache, paintings in [("64", 2), ("0", 5)]:
             with self.subTest(cache=cache):
-                server = PainterServer(PAINTER, "--jobs", "1", "--queue", "1", "--cache", cache, "--quiet")
+                server = PainterServer(PAINTER, "--jobs", "1", "--cache", cache, "--quiet")
                 try:
-                    self.assertEqual(server.get("/picture?name=eva&format=bmp")[0], 200)
-                    busy = []
-                    for n in ["ana", "bor", "dan"]:  # one at a time, so the first is taken before the next comes
-                        busy.append(slow_request(server, n))
-                        time.sleep(0.3)
-                    # Until the slow ones have arrived, a new picture may still find room.
-                    fresh = ("cene" + "abcdefghijklmnopqrstuvwxyz"[k] for k in range(26))
-                    self.assertTrue(wait_until(lambda: server.get("/picture?format=bmp&name=" + next(fresh))[0] == 503, 5))
-                    self.assertEqual(server.get("/picture?name=eva&format=bmp")[0], repeated_status)
-                    self.assertEqual(server.get("/picture?name=eva&format=bmp", method="HEAD")[0], repeated_status)
-                    for s in busy:
-                        s.close()
+                    answers = [server.get("/picture?name=eva&format=bmp"), server.get("/picture?name=eva&format=bmp"),
+                               server.get("/picture?name=eva&format=bmp", method="HEAD"),
+                               server.get("/describe?name=eva"), server.get("/describe?name=eva")]
+                    self.assertEqual([a[0] for a in answers], [200] * 5)
+                    self.assertEqual(answers[0][2], answers[1][2])
+                    health = json.loads(server.get("/health")[2])
+                    self.assertEqual(health["painted"], paintings)
+                    self.assertEqual(health["kept"], 2 if cache != "0" else 0)
                 finally:
                     server.stop()
+
+    def test_the_cache_keeps_to_its_size(self):
+        # 1 MiB holds no BMP of 1.1 MB, but PNGs of about 300 KB: at most three.
+        server = PainterServer(PAINTER, "--jobs", "2", "--cache", "1", "--quiet")
+        try:
+            for name in ["ana", "bor", "eva", "dan", "ida"]:
+                self.assertEqual(server.get("/picture?format=bmp&name=" + name)[0], 200)
+                self.assertEqual(server.get("/picture?name=" + name)[0], 200)
+            health = json.loads(server.get("/health")[2])
+            self.assertLessEqual(health["keptBytes"], 1024 * 1024)
+            self.assertGreaterEqual(health["kept"], 1)
+            self.assertLessEqual(health["kept"], 3)
+            # The newest is kept, the oldest dropped.
+            before = health["painted"]
+            server.get("/picture?name=ida")
+            server.get("/picture?name=ana")
+            self.assertEqual(json.loads(server.get("/health")[2])["painted"], before + 1)
+        finally:
+            server.stop()
 
 
 class Connections(unittest.TestCase):
