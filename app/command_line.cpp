@@ -43,6 +43,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 namespace painter {
 
@@ -181,6 +182,32 @@ const std::vector<OptionSpec>& commandLineOptions() {
              "--serve 8080 --queue 16",
              kServeMode},
         };
+        // The service's other limits, each with its default.
+        const WebServerOptions serve;
+        for (const auto& [option, value, text, example] : {
+                 std::tuple{"connections", "n", QStringLiteral("open connections in all (default %1)").arg(serve.connections),
+                            "--connections 10000"},
+                 std::tuple{"per-client", "n",
+                            QStringLiteral("open connections from one client address (default %1)").arg(serve.perClient),
+                            "--per-client 32"},
+                 std::tuple{"header-timeout", "seconds",
+                            QStringLiteral("seconds a client has to send a request's line and headers once begun "
+                                           "(default %1)")
+                                .arg(serve.headerTimeout),
+                            "--header-timeout 5"},
+                 std::tuple{"idle-timeout", "seconds",
+                            QStringLiteral("seconds a connection may wait for its next request, or take to read an "
+                                           "answer (default %1)")
+                                .arg(serve.idleTimeout),
+                            "--idle-timeout 60"},
+                 std::tuple{"cache", "MiB",
+                            QStringLiteral("memory for painted answers kept to answer again, 0 for none (default %1)")
+                                .arg(serve.cacheMiB),
+                            "--cache 256"},
+             })
+            o.push_back({{QString::fromLatin1(option)}, QString::fromLatin1(value),
+                         QStringLiteral("With --serve: ") + text + QLatin1Char('.'),
+                         QStringLiteral("--serve 8080 ") + QString::fromLatin1(example), kServeMode});
         // Options that Qt itself takes from the command line when it creates
         // the window (-platform, -style, ...). They are accepted here so that
         // the first look at the arguments, made before any application object
@@ -337,7 +364,7 @@ int runDescribe(const CommandLineRequest& request) {
 }
 
 int runServe(const CommandLineRequest& request) {
-    WebServerOptions options;
+    WebServerOptions options = request.serveLimits;
     options.address = {request.serveHost, request.servePort};
     options.workers = request.jobs;
     options.queue = request.queue;
@@ -555,6 +582,15 @@ CommandLineRequest CommandLine::parse(const QStringList& arguments) {
         request.quiet = isSet("quiet");
         if (const Problem why = number("queue", 1, 100000, request.queue)) return invalid(*why);
         if (const Problem why = number("jobs", 1, 256, request.jobs)) return invalid(*why);
+        WebServerOptions& limits = request.serveLimits;
+        for (const auto& [option, field, least, most] :
+             {std::tuple{"connections", &limits.connections, 1, 1000000},
+              std::tuple{"per-client", &limits.perClient, 1, 1000000},
+              std::tuple{"header-timeout", &limits.headerTimeout, 1, 3600},
+              std::tuple{"idle-timeout", &limits.idleTimeout, 1, 3600},
+              std::tuple{"cache", &limits.cacheMiB, 0, 1048576}}) {
+            if (const Problem why = number(option, least, most, *field)) return invalid(*why);
+        }
         return request;
     }
     case kSingleMode:

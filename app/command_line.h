@@ -10,6 +10,7 @@
 #include "output/card_layout.h"
 #include "output/clip_plan.h"
 #include "platform/problem.h"
+#include "web/web_server.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -92,6 +93,7 @@ struct CommandLineRequest {
     QString serveHost;  // Serve
     int servePort = 8080;
     int queue = 64;  // Serve: pictures that may wait for a painting thread
+    WebServerOptions serveLimits;  // Serve: connections, timeouts and cache (the address, jobs and queue above)
 
     // The window needs a display; every other kind runs without one.
     bool needsWindow() const { return kind == Kind::Window; }

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <cstring>
+
 namespace painter {
 
 namespace {
@@ -26,6 +28,54 @@ QPageSize::PageSizeId pageSizeId(Paper paper) {
 // The cut marks are hairlines in a mid grey: visible for the scissors, quiet
 // next to the pictures.
 constexpr double kCutMarkWidthMm = 0.2;
+
+// The same cards are the same bytes whenever they are written (a file
+// compared, an answer cached under one tag): the PDF writer's creation date,
+// the moment of writing, becomes one fixed date of the same length on its way
+// to the device. The date stands in the document's first bytes; only those
+// are held back, so a long document still streams.
+class FixedCreationDate final : public QIODevice {
+public:
+    explicit FixedCreationDate(QIODevice& target) : target_(target) { open(QIODevice::WriteOnly); }
+    bool finish() {
+        flushHead();
+        return !failed_;
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (passing_) return forward(data, size) ? size : -1;
+        head_.append(data, size);
+        const qsizetype at = head_.indexOf(kDate);
+        if (head_.size() >= kHeld || (at >= 0 && head_.indexOf(')', at) > at)) flushHead();
+        return failed_ ? -1 : size;
+    }
+
+private:
+    static constexpr qsizetype kHeld = 8192;
+    static constexpr const char* kDate = "/CreationDate (D:";
+
+    bool forward(const char* data, qint64 size) {
+        if (!failed_ && target_.write(data, size) != size) failed_ = true;
+        return !failed_;
+    }
+    void flushHead() {
+        if (passing_) return;
+        passing_ = true;
+        const qsizetype at = head_.indexOf(kDate);
+        const qsizetype digits = at + qsizetype(std::strlen(kDate));
+        if (at >= 0 && head_.size() > digits + 15 && head_[digits + 14] == 'Z')
+            head_.replace(digits, 15, "20110101000000Z");
+        forward(head_.constData(), head_.size());
+        head_.clear();
+    }
+
+    QIODevice& target_;
+    QByteArray head_;
+    bool passing_ = false;
+    bool failed_ = false;
+};
 
 }  // namespace
 
@@ -68,14 +118,19 @@ bool paintCards(QPagedPaintDevice& device, const CardLayout& layout, int count, 
 }
 
 Problem writeCardPdf(QIODevice& device, const CardDocument& document) {
-    QPdfWriter writer(&device);
-    writer.setTitle(document.title);
-    writer.setCreator(QStringLiteral("painter " PAINTER_VERSION));
-    // 600 dots per inch: fine enough to place each card to a twentieth of a
-    // millimetre; the pictures keep their own pixels whatever this is.
-    writer.setResolution(600);
-    if (paintCards(writer, document.layout, document.count, document.picture)) return std::nullopt;
-    return QStringLiteral("the PDF could not be drawn");
+    FixedCreationDate fixed(device);
+    {
+        QPdfWriter writer(&fixed);
+        writer.setTitle(document.title);
+        writer.setCreator(QStringLiteral("painter " PAINTER_VERSION));
+        // 600 dots per inch: fine enough to place each card to a twentieth of a
+        // millimetre; the pictures keep their own pixels whatever this is.
+        writer.setResolution(600);
+        if (!paintCards(writer, document.layout, document.count, document.picture))
+            return QStringLiteral("the PDF could not be drawn");
+    }
+    if (!fixed.finish()) return device.errorString();
+    return std::nullopt;
 }
 
 QByteArray cardPdfBytes(const QImage& picture, const QString& title, const CardLayout& layout) {

@@ -39,7 +39,8 @@ struct CardDocument {
 };
 
 // The document as PDF into an open device. Metadata: the title, this program
-// as creator, the moment of writing as creation date.
+// as creator, and one fixed creation date, so that the same cards are always
+// the same bytes.
 [[nodiscard]] Problem writeCardPdf(QIODevice& device, const CardDocument& document);
 
 // One picture's card as PDF bytes, for whoever serves them.

@@ -27,7 +27,7 @@ build=$(realpath "${1:-build}")
 cache="${BARE_ROOT_CACHE:-/var/cache/painter-bare-root}"
 # The package whose move into the test list the 'moved' root must notice: the
 # web service's library, which only building needs.
-moved_package="${BARE_ROOT_MOVED_PACKAGE:-libcpp-httplib-dev}"
+moved_package="${BARE_ROOT_MOVED_PACKAGE:-libboost1.81-dev}"
 names=("ana novak" "bor zupan")
 fail() { echo "bare root: $*" >&2; exit 1; }
 say() { echo "== Bare root: $*"; }

@@ -30,9 +30,8 @@ qemu() { case $1 in i386) echo qemu-i386 ;; arm64) echo qemu-aarch64 ;; esac; }
 install_arch() {
   local a=$1 missing=()
   dpkg --print-foreign-architectures | grep -qx "$a" || { dpkg --add-architecture "$a"; apt-get update -qq; }
-  # The web service links cpp-httplib, which pulls in OpenSSL's headers.
   for p in "crossbuild-essential-$a" "qt6-base-dev:$a" "libgl-dev:$a" "libqt6gui6:$a" \
-           "libcpp-httplib-dev:$a" "libssl-dev:$a"; do
+           "libboost1.81-dev:$a"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   command -v "$(qemu "$a")" >/dev/null || missing+=(qemu-user)
@@ -70,7 +69,7 @@ for a in "${archs[@]}"; do
   t=$(triplet "$a")
   echo "== $a: packages, build, pictures under $(qemu "$a")"
   install_arch "$a"
-  # pkg-config (for cpp-httplib) must read the target's .pc files, not the host's.
+  # pkg-config must read the target's .pc files, not the host's.
   PKG_CONFIG_LIBDIR="/usr/lib/$(libdir "$a")/pkgconfig:/usr/share/pkgconfig" \
     build "$out/$a" -DCMAKE_SYSTEM_NAME=Linux -DCMAKE_SYSTEM_PROCESSOR="$(processor "$a")" \
       -DCMAKE_CXX_COMPILER="$t-g++" \

@@ -18,7 +18,6 @@ set -euo pipefail
 run_packages=(
   libqt6widgets6 libqt6gui6         # Qt Widgets / Gui, with the xcb and offscreen platforms
   libqt6printsupport6               # the print dialog
-  libcpp-httplib0.11                # the web service
   fonts-dejavu-core                 # the caption and button font
   xvfb xauth                        # the window without a screen
   libavcodec59 libavformat59 libavutil57 libswscale6 libwebp7 libwebpmux3  # clips: MP4 (H.264 through libx264) and WebP
@@ -29,7 +28,7 @@ build_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev            # Qt Widgets / Gui
   fonts-dejavu-core                 # the caption font
-  libcpp-httplib-dev                # the web service
+  libboost1.81-dev                  # the web service: Boost.Beast on Asio (headers)
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libwebp-dev  # clips of the painting
 )
 
@@ -45,6 +44,7 @@ test_packages=(
   dpkg-dev file desktop-file-utils appstream man-db  # the package: its dependency list, validators, man -l
   mmdebstrap                        # scripts/bare-root-test.sh: set-up proven on a bare Debian 12 root
   python3 curl chromium wrk systemd  # the web service's tests and bench/web_load.sh
+  nginx-light                       # the web service behind data/nginx/painter.conf, tested
   poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo); README sheet (pdftoppm)
   lintian devscripts python3-debian # the package: Debian's checks (lintian, hardening-check), its copyright notice read back
   ffmpeg webp                       # clip tests read the clips back (ffprobe, ffmpeg, webpmux)

@@ -308,6 +308,43 @@ TEST(ServeAddress, HostAndPortOfTheArgument) {
     }
 }
 
+TEST(ServeLimits, EachTakesItsRangeAndKeepsItsDefaultWhenLeftOut) {
+    struct Case {
+        const char* option;
+        int WebServerOptions::*field;
+        int low, high;
+    };
+    const Case cases[] = {
+        {"--connections", &WebServerOptions::connections, 1, 1000000},
+        {"--per-client", &WebServerOptions::perClient, 1, 1000000},
+        {"--header-timeout", &WebServerOptions::headerTimeout, 1, 3600},
+        {"--idle-timeout", &WebServerOptions::idleTimeout, 1, 3600},
+        {"--cache", &WebServerOptions::cacheMiB, 0, 1048576},
+    };
+    CommandLine commandLine;
+    const WebServerOptions defaults;
+    for (const Case& c : cases) {
+        const QString option = QString::fromLatin1(c.option);
+        for (int value : {c.low, c.high}) {
+            const CommandLineRequest r = commandLine.parse({"painter", "--serve", "0", option, QString::number(value)});
+            ASSERT_EQ(r.kind, Kind::Serve) << c.option << " " << value << ": " << r.error.toStdString();
+            EXPECT_EQ(r.serveLimits.*c.field, value) << c.option;
+            for (const Case& other : cases) {
+                if (other.field == c.field) continue;
+                EXPECT_EQ(r.serveLimits.*other.field, defaults.*other.field) << c.option;
+            }
+        }
+        for (const QString& bad : {QString::number(c.low - 1), QString::number(c.high + 1), QStringLiteral("x")}) {
+            const CommandLineRequest r = commandLine.parse({"painter", "--serve", "0", option, bad});
+            EXPECT_EQ(r.kind, Kind::Invalid) << c.option << " " << bad.toStdString();
+            EXPECT_TRUE(r.error.contains(option)) << r.error.toStdString();
+        }
+        // Only with --serve.
+        EXPECT_EQ(commandLine.parse({"painter", "--names", "l", "--output-dir", "o", option, "5"}).kind, Kind::Invalid)
+            << c.option;
+    }
+}
+
 TEST(PainterProgram, PaintsOneNameIntoTheFileWithoutADisplay) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -325,26 +325,24 @@ namespace {
 // painting service that reports one, is answered 500 with its reason, never
 // an empty 200; a good picture keeps its content type from the format table.
 TEST(WebPictures, AnEncodingFailureIsA500) {
-    PaintServices failing;
-    failing.picture = [](const QString&, const QString&) -> std::optional<EncodedPicture> {
-        return EncodedPicture{{}, QByteArrayLiteral("image/png"), QStringLiteral("the encoder gave up")};
-    };
-    WebRequest request{"GET", "/picture", {{"name", "ana"}}, {}, 1};
-    const WebResponse refused = answerRequest(request, failing);
+    WebRequest request;
+    request.method = "GET";
+    request.target = "/picture?name=ana";
+    RouteAnswer answer = answerRequest(request);
+    ASSERT_TRUE(std::holds_alternative<Paintable>(answer));
+    const Paintable& job = std::get<Paintable>(answer);
+    const WebResponse refused =
+        job.respond(EncodedPicture{{}, QByteArrayLiteral("image/png"), QStringLiteral("the encoder gave up")});
     EXPECT_EQ(refused.status, 500);
     EXPECT_TRUE(refused.body.contains("the encoder gave up")) << refused.body.toStdString();
 
-    PaintServices painting;
-    painting.picture = [](const QString& name, const QString& format) -> std::optional<EncodedPicture> {
-        FirstPicture picture(name, {.fieldAhead = false});
-        return encodeForWeb(picture.surface(), format, name);
-    };
     for (const auto& [format, type] :
          {std::pair{"png", "image/png"}, std::pair{"bmp", "image/bmp"}, std::pair{"pdf", "application/pdf"}}) {
-        request.query = {{"name", "ana"}, {"format", format}};
-        const WebResponse answered = answerRequest(request, painting);
+        const EncodedPicture painted = paintForWeb({.name = QStringLiteral("ana"), .format = QLatin1String(format)});
+        EXPECT_FALSE(painted.problem) << format;
+        EXPECT_EQ(painted.contentType, type);
+        const WebResponse answered = job.respond(painted);
         EXPECT_EQ(answered.status, 200) << format;
-        EXPECT_EQ(answered.contentType, type);
         EXPECT_FALSE(answered.body.isEmpty());
     }
 }

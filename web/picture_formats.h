@@ -1,6 +1,7 @@
 #pragma once
-// The picture formats the web service answers with: a format's name becomes
-// the picture's bytes and their content type. Every format goes through here.
+// The picture formats the web service answers with: what a request asks for
+// becomes the picture's bytes and their content type. Every format goes
+// through here.
 
 #include "platform/problem.h"
 #include "platform/surface.h"
@@ -21,15 +22,22 @@ struct FormatProblem {
 // anything is painted.
 std::optional<FormatProblem> webFormatProblem(const QString& format);
 
+// What decides a picture's bytes.
+struct PictureAsked {
+    QString name;  // acceptable
+    QString format = QStringLiteral("png");
+    int year = 2011;
+    int scale = 1;  // png and bmp: each pixel as a scale x scale block
+};
+
 struct EncodedPicture {
     QByteArray bytes;
     QByteArray contentType;
     Problem problem;  // the encoder failed: answered 500, never an empty picture
 };
 
-// The picture of `name` in `format` (one that webFormatProblem accepts): the
-// bytes that --output writes into a file of that extension (a PDF card's
-// creation date is the moment it is made).
-EncodedPicture encodeForWeb(const Surface& surface, const QString& format, const QString& name);
+// Paints the picture and encodes it: the bytes that --output writes into a
+// file of that extension with the same --year and --scale.
+EncodedPicture paintForWeb(const PictureAsked& asked);
 
 }  // namespace painter

@@ -1,6 +1,6 @@
 #pragma once
 // A fixed number of threads with a bounded queue of waiting jobs: the
-// painting threads, and the threads that talk to clients. When the queue is
+// painting threads of the web service. When the queue is
 // full a job is refused at once instead of piling up.
 
 #include <condition_variable>

@@ -7,6 +7,7 @@ ImageMagick's convert.
 Usage: web_browser_test.py PAINTER [SCREENSHOT.png]"""
 
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -74,11 +75,20 @@ def main():
             if keep:
                 shutil.copyfile(shot, keep)
 
-            # A refused name: its reason is shown next to the field.
-            dom = chromium(folder, base + "?name=Ana%20Novak", "--dump-dom").decode("utf-8")
-            reason = '<p id="reason" role="alert">only blanks and a–z: found \'A\' at position 1</p>'
-            if reason not in dom:
-                failures.append("no reason next to the field for a refused name:\n" + dom)
+            # Refused names: the reason is said in Slovenian next to the field,
+            # and the field is marked invalid.
+            for query, said in [("Ana%20Novak", "znak »A« na 1. mestu ni dovoljen"),
+                                ("ana%20" + "a" * 100, "ime je daljše od 100 znakov")]:
+                dom = chromium(folder, base + "?name=" + query, "--dump-dom").decode("utf-8")
+                if not re.search('<p id="reason" role="alert">' + re.escape(said), dom):
+                    failures.append("no Slovenian reason next to the field for %s:\n%s" % (query, dom))
+                if 'aria-invalid="true"' not in dom:
+                    failures.append("the refused name %s is not marked invalid" % query)
+            # A painted name: a heading, alt text that names it, nothing left saying it is painting.
+            dom = chromium(folder, base + "?name=eva", "--dump-dom").decode("utf-8")
+            for wanted in ["<h1>voščilnica</h1>", 'alt="voščilnica za ime »eva«"', '<p id="painting" role="status" hidden=""']:
+                if wanted not in dom:
+                    failures.append("the page for a painted name lacks %s:\n%s" % (wanted, dom))
         finally:
             server.stop()
     return report(failures)

@@ -125,7 +125,7 @@ class WebService(unittest.TestCase):
             ("GET", "/picture?name=%FF%FE", 400, "not valid UTF-8"),
             ("GET", "/picture", 400, "needs name="),
             ("GET", "/picture?name=ana&name=eva", 400, "more than once"),
-            ("GET", "/picture?name=ana&format=gif", 400, "png, bmp or pdf"),
+            ("GET", "/picture?name=ana&format=gif", 400, "bmp, png or pdf"),
             ("GET", "/describe?name=ana2", 400, "found '2' at position 4"),
             ("GET", "/nothing-here", 404, "no such page"),
             ("GET", "/picture/../etc/passwd", 404, "no such page"),
@@ -211,9 +211,11 @@ class WebService(unittest.TestCase):
         self.server.get("/picture?name=ana", method="HEAD")
         self.server.get("/no-such")
         self.assertTrue(wait_until(lambda: any(" /no-such 404 " in l for l in self.server.log), 10))
-        lines = [l for l in self.server.log if re.match(r"^[A-Z-]+ \S+ \d{3} \d+ B \d+ ms$", l)]
-        self.assertTrue(any(re.match(r"^HEAD /picture 200 0 B \d+ ms$", l) for l in lines), lines[-5:])
-        self.assertTrue(any(re.match(r"^GET /no-such 404 \d+ B \d+ ms$", l) for l in lines), lines[-5:])
+        # ISO 8601 time, client address, method, path, status, bytes, milliseconds.
+        stamp = r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z 127\.0\.0\.1 "
+        lines = [l for l in self.server.log if re.match(stamp + r"[A-Z-]+ \S+ \d{3} \d+ B \d+ ms$", l)]
+        self.assertTrue(any(re.match(stamp + r"HEAD /picture 200 0 B \d+ ms$", l) for l in lines), lines[-5:])
+        self.assertTrue(any(re.match(stamp + r"GET /no-such 404 \d+ B \d+ ms$", l) for l in lines), lines[-5:])
         self.assertEqual(self.server.leftovers(), [])
 
 
