@@ -26,6 +26,16 @@ namespace {
 // A file nobody can keep is found before any painting.
 Problem fileProblem(const QString& path) { return outputFolderProblem(QFileInfo(path).absolutePath()); }
 
+// The first kReportedLines lines, then how many more there are.
+void reportSome(const QString& listName, const QStringList& lines, const char* what) {
+    for (qsizetype k = 0; k < std::min<qsizetype>(lines.size(), kReportedLines); ++k)
+        err() << programName() << ": " << listName << ": " << lines[k] << '\n';
+    if (lines.size() > kReportedLines)
+        err() << programName() << ": " << listName << ": \u2026 and " << lines.size() - kReportedLines << " more "
+              << what << '\n';
+    err().flush();
+}
+
 }  // namespace
 
 int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& nameLines, const QString& listName) {
@@ -46,30 +56,25 @@ int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& nameL
         return kExitFailure;
     }
 
+    // The list is checked as for pictures in a folder, so a refusal or a
+    // warning reads the same whichever output the list goes to.
+    const BatchPlan plan = planNameList(nameLines, {});
+    reportSome(listName, plan.refusals, "lines refused");
+    reportSome(listName, plan.warnings, "lines with leading or trailing blanks");
     QStringList errors, names;
     QList<int> lines;
-    int refused = 0;
-    for (const NameLine& n : nameLines) {
-        if (const auto why = nameRejection(n.name)) {
-            errors << QStringLiteral("line %1: %2").arg(n.line).arg(*why);
-            ++refused;
-            continue;
-        }
-        names << n.name;
-        lines << n.line;
+    for (const BatchEntry& entry : plan.entries) {
+        if (entry.status == BatchEntry::Status::Refused) continue;
+        names << entry.name;
+        lines << entry.line;
     }
-    // Every line is checked before the first picture; a long list of refusals is cut short.
-    for (qsizetype k = 0; k < std::min<qsizetype>(errors.size(), kReportedLines); ++k)
-        err() << programName() << ": " << listName << ": " << errors[k] << Qt::endl;
-    if (errors.size() > kReportedLines)
-        err() << programName() << ": " << listName << ": \u2026 and " << errors.size() - kReportedLines
-              << " more lines refused" << Qt::endl;
-    errors.clear();
+    const int refused = static_cast<int>(plan.refusals.size());
     if (names.isEmpty()) {
         // An empty document or sheet would only hide that nothing could be painted.
         err() << programName() << ": " << listName << ": no name to paint, nothing written" << Qt::endl;
         return kExitFailure;
     }
+    const QSize thumbnailSize = sheetThumbnailSize(request.sheet, static_cast<int>(names.size()));
     NamePictures pictures(names, request.jobs > 0 ? request.jobs : QThread::idealThreadCount(), request.year);
     PictureFileNames fileNames;
     QList<SheetEntry> sheet;
@@ -80,7 +85,7 @@ int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& nameL
         const QImage picture = pictures.take(k);
         if (!request.quiet)
             err() << QStringLiteral("[%1/%2] %3").arg(k + 1).arg(names.size()).arg(names[k]) << Qt::endl;
-        if (!request.sheet.isEmpty()) sheet << SheetEntry{names[k], sheetThumbnail(picture)};
+        if (!request.sheet.isEmpty()) sheet << SheetEntry{names[k], sheetThumbnail(picture, thumbnailSize)};
         Problem problem;
         if (!request.outputDir.isEmpty()) {
             const QString file = QDir(request.outputDir).filePath(fileNames.next(names[k], request.format));
@@ -101,7 +106,7 @@ int runCardBatch(const CommandLineRequest& request, const QList<NameLine>& nameL
         for (int k = 0; k < pictures.count(); ++k) use(k);
     }
     if (!request.sheet.isEmpty()) {
-        if (const Problem problem = writeContactSheet(request.sheet, contactSheet(sheet), title))
+        if (const Problem problem = writeContactSheet(request.sheet, sheet, title))
             errors << QStringLiteral("%1: %2").arg(request.sheet, *problem);
     }
 

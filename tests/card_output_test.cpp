@@ -68,17 +68,18 @@ TEST_P(CardPage, CellsTileThePagePicturesFitTheMarginAndMarksStayClear) {
     EXPECT_NEAR(area, g.pageMm.width() * g.pageMm.height(), 1e-6) << "the cells cover the page";
 
     ASSERT_EQ(g.cutMarks.size(), c.marks);
-    for (const QLineF& mark : g.cutMarks) {
-        // On a common edge of two cells, inside the page, touching no picture.
-        const bool onCut = std::any_of(g.cells.begin(), g.cells.end(), [&](const QRectF& cell) {
-            const bool vertical = mark.x1() == mark.x2(), horizontal = mark.y1() == mark.y2();
-            return (vertical && (std::abs(mark.x1() - cell.right()) < 1e-9) && cell.right() < g.pageMm.width() - 1) ||
-                   (horizontal && (std::abs(mark.y1() - cell.bottom()) < 1e-9) &&
-                    cell.bottom() < g.pageMm.height() - 1);
-        });
-        EXPECT_TRUE(onCut) << mark.x1() << "," << mark.y1();
-        EXPECT_TRUE(page.contains(mark.p1()) && page.contains(mark.p2()));
-        const QRectF markBox = QRectF(mark.p1(), mark.p2()).normalized();
+    for (const CutMark& mark : g.cutMarks) {
+        // On the common edge of the two cells it separates, touching no picture.
+        const QRectF a = g.cells.value(mark.cells[0]), b = g.cells.value(mark.cells[1]);
+        const QRectF edge = a.intersected(b.adjusted(-1e-9, -1e-9, 1e-9, 1e-9));
+        ASSERT_TRUE(edge.width() < 1e-6 || edge.height() < 1e-6) << "cells " << mark.cells[0] << "," << mark.cells[1];
+        const QRectF markBox = QRectF(mark.line.p1(), mark.line.p2()).normalized();
+        EXPECT_TRUE(edge.adjusted(-1e-6, -1e-6, 1e-6, 1e-6).contains(markBox)) << mark.line.x1() << "," << mark.line.y1();
+        EXPECT_NEAR(mark.line.length(), kCutMarkMm, 1e-9);
+        // Where a printer reaches: at least 5 mm inside every page edge.
+        const QRectF printable = page.adjusted(kCutMarkInsetMm, kCutMarkInsetMm, -kCutMarkInsetMm, -kCutMarkInsetMm);
+        EXPECT_TRUE(printable.adjusted(-1e-9, -1e-9, 1e-9, 1e-9).contains(markBox))
+            << mark.line.x1() << "," << mark.line.y1();
         for (const QRectF& pic : g.pictures) EXPECT_FALSE(pic.intersects(markBox.adjusted(-0.1, -0.1, 0.1, 0.1)));
     }
 }
@@ -91,9 +92,9 @@ INSTANTIATE_TEST_SUITE_P(Layouts, CardPage,
                                            // Two: a portrait page cut across, a mark at each end of the cut.
                                            PageCase{"A4TwoCards", {Paper::A4, 2}, {210, 297}, 2},
                                            PageCase{"A5TwoCards", {Paper::A5, 2}, {148, 210}, 2},
-                                           // Four: two cuts, two marks each, and a cross where they meet.
-                                           PageCase{"A4FourCards", {Paper::A4, 4}, {297, 210}, 6},
-                                           PageCase{"LetterFourCards", {Paper::Letter, 4}, {279.4, 215.9}, 6}),
+                                           // Four: two cuts, two marks each, and a cross of four arms where they meet.
+                                           PageCase{"A4FourCards", {Paper::A4, 4}, {297, 210}, 8},
+                                           PageCase{"LetterFourCards", {Paper::Letter, 4}, {279.4, 215.9}, 8}),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST(CardPage, DefaultIsA6LandscapeWithThePictureAsLargeAsTheMarginAllows) {
@@ -273,11 +274,11 @@ const Writer kWriters[] = {
      [](const QString& path) { return writeImageFile(upscaleImage(testPicture(), 4), path); }},
     {"sheet png", "sheet.png",
      [](const QString& path) {
-         return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t");
+         return writeContactSheet(path, {{"ana", sheetThumbnail(testPicture())}}, "t");
      }},
     {"sheet pdf", "sheet.pdf",
      [](const QString& path) {
-         return writeContactSheet(path, contactSheet({{"ana", sheetThumbnail(testPicture())}}), "t");
+         return writeContactSheet(path, {{"ana", sheetThumbnail(testPicture(), sheetThumbnailSize(path, 1))}}, "t");
      }},
 };
 
