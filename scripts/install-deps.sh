@@ -33,7 +33,7 @@ test_packages=(
   parallel                          # README: a batch spread over shards with GNU parallel
   dpkg-dev desktop-file-utils appstream man-db  # the package: its dependency list, validators, man -l
   libcpp-httplib-dev python3 curl chromium wrk systemd  # the web service, its tests and bench/web_load.sh
-  poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo); README sheet (pdftoppm)
+  poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo, pdffonts, pdftotext, pdftoppm); README sheet (pdftoppm)
 )
 
 case "${1:-}" in
