@@ -40,6 +40,7 @@ int runCardBatch(const CommandLineRequest& request, const BatchPlan& plan, const
     for (const BatchEntry* e : entries) names << e->name;
     NamePictures pictures(names, request.jobs > 0 ? request.jobs : QThread::idealThreadCount(), request.year,
                           &stopSignal());
+    const QSize thumbnailSize = sheetThumbnailSize(request.sheet, static_cast<int>(names.size()));
     const PictureFormat* format = findPictureFormat(request.format);
     QStringList errors;
     QList<SheetEntry> sheet;
@@ -53,7 +54,7 @@ int runCardBatch(const CommandLineRequest& request, const BatchPlan& plan, const
         ++delivered;
         if (!request.quiet)
             err() << QStringLiteral("[%1/%2] %3").arg(k + 1).arg(names.size()).arg(names[k]) << Qt::endl;
-        if (!request.sheet.isEmpty()) sheet << SheetEntry{names[k], sheetThumbnail(picture)};
+        if (!request.sheet.isEmpty()) sheet << SheetEntry{names[k], sheetThumbnail(picture, thumbnailSize)};
         if (!request.outputDir.isEmpty() && format) {
             const PictureOutput output{picture, names[k], request.layout, request.scale};
             const QString& file = entries[k]->file;
@@ -81,7 +82,7 @@ int runCardBatch(const CommandLineRequest& request, const BatchPlan& plan, const
         for (int k = 0; k < pictures.count() && !stopped(); ++k) use(k);
     }
     if (!request.sheet.isEmpty() && !stopped()) {
-        if (const Problem problem = writeContactSheet(request.sheet, contactSheet(sheet), title)) {
+        if (const Problem problem = writeContactSheet(request.sheet, sheet, title)) {
             errors << QStringLiteral("%1: %2").arg(request.sheet, *problem);
             whole = false;
         }

@@ -151,12 +151,13 @@ const std::vector<OptionSpec>& commandLineOptions() {
              kBatchMode | kCheckMode | kServeMode},
             {{"page"},
              "paper",
-             "With a .pdf output: the paper, a6 (default), a5, a4 or letter.",
+             "With a .pdf output: the paper, a6, a5, a4 or letter (default a6 for one card a page, a4 for more).",
              "--name \"ana novak\" --output ana.pdf --page a5",
              kSingleMode | kBatchMode},
             {{"cards-per-page"},
              "n",
-             "With a .pdf output: 1 (default), 2 or 4 cards on a page, with cut marks between them.",
+             "With a .pdf output: 1 (default), 2 or 4 cards on a page, with cut marks between them; on a4 unless --page "
+             "says otherwise.",
              "--names razred.txt --output razred.pdf --page a4 --cards-per-page 4",
              kSingleMode | kBatchMode},
             {{"sheet"},
@@ -718,14 +719,16 @@ Problem CommandLine::parsePrintOptions(CommandLineRequest& request) const {
     }
     if (isSet("page") || isSet("cards-per-page")) {
         if (!pdf) return QStringLiteral("--page and --cards-per-page go with a .pdf --output or --format pdf");
-        const QString page = isSet("page") ? value("page") : QStringLiteral("a6");
-        const auto paper = paperFromName(page);
-        if (!paper) return QStringLiteral("--page is a6, a5, a4 or letter, not '%1'").arg(page);
-        request.layout.paper = *paper;
         const QString cards = isSet("cards-per-page") ? value("cards-per-page") : QStringLiteral("1");
         if (cards != QLatin1String("1") && cards != QLatin1String("2") && cards != QLatin1String("4"))
             return QStringLiteral("--cards-per-page is 1, 2 or 4, not '%1'").arg(cards);
         request.layout.cardsPerPage = cards.toInt();
+        const QString page = isSet("page") ? value("page") : paperName(defaultPaper(request.layout.cardsPerPage));
+        const auto paper = paperFromName(page);
+        if (!paper) return QStringLiteral("--page is a6, a5, a4 or letter, not '%1'").arg(page);
+        request.layout.paper = *paper;
+        if (const Problem why = cardLayoutProblem(request.layout))
+            return *why + QStringLiteral(": take a larger --page or fewer --cards-per-page");
     }
     if (isSet("sheet")) {
         if (!formatOfPath(request.sheet))

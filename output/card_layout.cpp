@@ -1,6 +1,7 @@
 #include "output/card_layout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace painter {
 
@@ -61,23 +62,52 @@ PageGeometry pageGeometry(const CardLayout& layout, QSizeF pictureSize, QSizeF p
         }
     if (cards == 1) return g;
 
-    // Each cut line gets a mark reaching in from both page edges; where two
-    // cut lines cross, a small cross. All stay inside the margins.
-    const double W = g.pageMm.width(), H = g.pageMm.height(), m = kCutMarkMm;
+    // Each cut gets a mark at both ends, where a printer still prints; where
+    // two cuts cross, a cross of four arms. A mark lies on the edge between
+    // two cells, so it never touches a picture.
+    const double W = g.pageMm.width(), H = g.pageMm.height();
+    const double in = kCutMarkInsetMm, out = kCutMarkInsetMm + kCutMarkMm, m = kCutMarkMm;
+    const auto cell = [columns](int r, int c) { return r * columns + c; };
     for (int r = 1; r < rows; ++r) {
         const double y = r * h;
-        g.cutMarks << QLineF(0, y, m, y) << QLineF(W - m, y, W, y);
+        g.cutMarks << CutMark{QLineF(in, y, out, y), {cell(r - 1, 0), cell(r, 0)}}
+                   << CutMark{QLineF(W - out, y, W - in, y), {cell(r - 1, columns - 1), cell(r, columns - 1)}};
     }
     for (int c = 1; c < columns; ++c) {
         const double x = c * w;
-        g.cutMarks << QLineF(x, 0, x, m) << QLineF(x, H - m, x, H);
+        g.cutMarks << CutMark{QLineF(x, in, x, out), {cell(0, c - 1), cell(0, c)}}
+                   << CutMark{QLineF(x, H - out, x, H - in), {cell(rows - 1, c - 1), cell(rows - 1, c)}};
     }
     for (int r = 1; r < rows; ++r)
         for (int c = 1; c < columns; ++c) {
             const QPointF p(c * w, r * h);
-            g.cutMarks << QLineF(p.x() - m, p.y(), p.x() + m, p.y()) << QLineF(p.x(), p.y() - m, p.x(), p.y() + m);
+            g.cutMarks << CutMark{QLineF(p.x(), p.y() - m, p.x(), p.y()), {cell(r - 1, c - 1), cell(r - 1, c)}}
+                       << CutMark{QLineF(p.x(), p.y(), p.x(), p.y() + m), {cell(r, c - 1), cell(r, c)}}
+                       << CutMark{QLineF(p.x() - m, p.y(), p.x(), p.y()), {cell(r - 1, c - 1), cell(r, c - 1)}}
+                       << CutMark{QLineF(p.x(), p.y(), p.x() + m, p.y()), {cell(r - 1, c), cell(r, c)}};
         }
     return g;
+}
+
+QList<QLineF> PageGeometry::marksFor(int cards) const {
+    QList<QLineF> lines;
+    for (const CutMark& mark : cutMarks)
+        if (std::min(mark.cells[0], mark.cells[1]) < cards) lines << mark.line;
+    return lines;
+}
+
+Paper defaultPaper(int cardsPerPage) { return cardsPerPage > 1 ? Paper::A4 : Paper::A6; }
+
+Problem cardLayoutProblem(const CardLayout& layout) {
+    const QRectF picture = pageGeometry(layout).pictures.value(0);
+    if (picture.width() >= kMinCardPictureMm) return std::nullopt;
+    return QStringLiteral("%1 cards a page on %2 paper would each be %3 \u00d7 %4 mm, too small to print well "
+                          "(a card's picture is at least %5 mm wide)")
+        .arg(layout.cardsPerPage)
+        .arg(paperName(layout.paper))
+        .arg(std::lround(picture.width()))
+        .arg(std::lround(picture.height()))
+        .arg(kMinCardPictureMm);
 }
 
 int pageCount(const CardLayout& layout, int cards) {

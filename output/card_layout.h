@@ -4,6 +4,7 @@
 // Plain geometry in millimetres, from the top-left corner of the page, so it
 // can be checked without drawing anything.
 
+#include "platform/problem.h"
 #include "platform/surface.h"
 
 #include <QLineF>
@@ -25,9 +26,14 @@ struct CardLayout {
 
 // The empty band kept free around a picture inside its cell.
 inline constexpr double kCardMarginMm = 5.0;
-// How far a cut mark reaches in from the page edge (and from a crossing):
-// less than the margin, so it never touches a picture.
-inline constexpr double kCutMarkMm = 4.0;
+// Most printers leave a band of a few millimetres at the paper's edge
+// unprinted, so a cut mark begins this far inside the edge...
+inline constexpr double kCutMarkInsetMm = 5.0;
+// ... and is this long; the arms of the cross where two cuts meet too.
+inline constexpr double kCutMarkMm = 6.0;
+// The narrowest picture a card may have: smaller than on an A7 card, a
+// picture's detail is lost on paper.
+inline constexpr double kMinCardPictureMm = 80.0;
 
 // "a6", "a5", "a4", "letter" (any case); nothing for anything else.
 std::optional<Paper> paperFromName(const QString& name);
@@ -36,12 +42,25 @@ QString paperName(Paper paper);
 // Width and height of the paper held upright (portrait).
 QSizeF paperPortraitMm(Paper paper);
 
+// The paper several cards a page get unless told: one card is a postcard on
+// A6, two or four share an A4 sheet, each card then A5 or A6 in size.
+Paper defaultPaper(int cardsPerPage);
+
+// A mark on the cut between two cells, `cells` the two it separates.
+struct CutMark {
+    QLineF line;
+    int cells[2] = {0, 0};
+};
+
 struct PageGeometry {
-    QSizeF pageMm;           // as printed: landscape for 1 and 4 cards, portrait for 2
-    QList<QRectF> cells;     // one per card, in reading order
-    QList<QRectF> pictures;  // the picture of each cell
-    QList<QLineF> cutMarks;  // only on pages shared by several cards
+    QSizeF pageMm;            // as printed: landscape for 1 and 4 cards, portrait for 2
+    QList<QRectF> cells;      // one per card, in reading order
+    QList<QRectF> pictures;   // the picture of each cell
+    QList<CutMark> cutMarks;  // only on pages shared by several cards
     bool landscape() const { return pageMm.width() > pageMm.height(); }
+    // The marks a page holding its first `cards` cards needs: those on a cut
+    // beside at least one card, none in the empty part of a last page.
+    QList<QLineF> marksFor(int cards) const;
 };
 
 // The largest rectangle of the picture's proportions that fits inside `cell`
@@ -56,6 +75,10 @@ QRectF fitPicture(const QRectF& cell, QSizeF pictureSize, double marginMm = kCar
 PageGeometry pageGeometry(const CardLayout& layout,
                           QSizeF pictureSize = QSizeF(Surface::kPictureWidth, Surface::kPictureHeight),
                           QSizeF pageMm = {});
+
+// Why the layout cannot make good cards (the pictures would be too small),
+// or nothing.
+[[nodiscard]] Problem cardLayoutProblem(const CardLayout& layout);
 
 // How many pages `cards` cards take.
 int pageCount(const CardLayout& layout, int cards);

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
 #include <cstring>
 
 namespace painter {
@@ -105,14 +106,14 @@ bool paintCards(QPagedPaintDevice& device, const CardLayout& layout, int count, 
     const int pages = pageCount(layout, count);
     for (int p = 0; p < pages; ++p) {
         if (p > 0 && !device.newPage()) return false;
-        for (int c = 0; c < page.cells.size(); ++c) {
-            const int index = p * static_cast<int>(page.cells.size()) + c;
-            if (index >= count) break;
-            const QImage image = picture(index);
+        const int first = p * static_cast<int>(page.cells.size());
+        const int cards = std::min(static_cast<int>(page.cells.size()), count - first);
+        for (int c = 0; c < cards; ++c) {
+            const QImage image = picture(first + c);
             if (!image.isNull()) painter.drawImage(page.pictures[c], image);
         }
         painter.setPen(cutPen);
-        for (const QLineF& mark : page.cutMarks) painter.drawLine(mark);
+        for (const QLineF& mark : page.marksFor(cards)) painter.drawLine(mark);
     }
     return painter.end();
 }

@@ -45,7 +45,7 @@ test_packages=(
   mmdebstrap                        # scripts/bare-root-test.sh: set-up proven on a bare Debian 12 root
   python3 curl chromium wrk systemd  # the web service's tests and bench/web_load.sh
   nginx-light                       # the web service behind data/nginx/painter.conf, tested
-  poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo); README sheet (pdftoppm)
+  poppler-utils                     # card tests read the PDFs back (pdfimages, pdfinfo, pdffonts, pdftotext, pdftoppm); README sheet (pdftoppm)
   lintian devscripts python3-debian # the package: Debian's checks (lintian, hardening-check), its copyright notice read back
   ffmpeg webp                       # clip tests read the clips back (ffprobe, ffmpeg, webpmux)
 )

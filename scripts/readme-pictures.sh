@@ -17,7 +17,7 @@ ls -l docs/pictures
 
 # A printed A4 sheet of four cards, rendered from the PDF as a viewer shows it.
 printf 'ana kastelic\nbor zupan\nana kovac\neva zupancic\n' |
-  QT_QPA_PLATFORM=offscreen ./build/painter --names - --output "$work/cards.pdf" --page a4 --cards-per-page 4
+  QT_QPA_PLATFORM=offscreen ./build/painter --names - --output "$work/cards.pdf" --cards-per-page 4
 pdftoppm -png -r 40 -singlefile "$work/cards.pdf" docs/pictures/a4-four-cards
 ls -l docs/pictures/a4-four-cards.png
 

@@ -234,6 +234,10 @@ INSTANTIATE_TEST_SUITE_P(
                   .arguments = {"--name", "ana", "--output", "a.pdf", "--page", "a3"},
                   .kind = Kind::Invalid,
                   .errorPart = "'a3'"},
+        ParseCase{.label = "FourCardsOnA6",
+                  .arguments = {"--name", "ana", "--output", "a.pdf", "--page", "a6", "--cards-per-page", "4"},
+                  .kind = Kind::Invalid,
+                  .errorPart = "57 \u00d7 43 mm, too small"},
         ParseCase{.label = "ThreeCardsPerPage",
                   .arguments = {"--name", "ana", "--output", "a.pdf", "--cards-per-page", "3"},
                   .kind = Kind::Invalid,
@@ -580,6 +584,79 @@ TEST(PainterProgram, PrintableOutputsIntoAMissingFolderFailBeforePainting) {
         EXPECT_FALSE(run.err.contains("[1/1]")) << "nothing was painted";
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{});
+}
+
+// Several cards a page go on paper they fit: A4 unless --page says otherwise;
+// paper too small for them is refused before anything is painted.
+struct PaperCase {
+    const char* label;
+    QStringList arguments;  // after --name ana --output <file.pdf>
+    const char* pageSize;   // pdfinfo's, in points; null: refused
+};
+
+void PrintTo(const PaperCase& c, std::ostream* os) { *os << c.label; }
+
+class CardPaper : public ::testing::TestWithParam<PaperCase> {};
+
+TEST_P(CardPaper, IsOneTheCardsFitOrTheReasonWhyNot) {
+    const PaperCase& c = GetParam();
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("cards.pdf");
+    const ProgramRun run = runPainterProgram(QStringList{"--name", "ana", "--output", pdf} + c.arguments);
+    if (!c.pageSize) {
+        EXPECT_EQ(run.exitCode, kExitUsage);
+        EXPECT_TRUE(run.err.contains("too small to print well")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("--page")) << "says what to change: " << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(pdf));
+        return;
+    }
+    ASSERT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
+    const QString info = pdfInfo(pdf);
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+%1 pts").arg(c.pageSize))))
+        << info.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cards, CardPaper,
+    ::testing::Values(PaperCase{"OneIsA6", {}, "420 x 297"},
+                      PaperCase{"FourWithoutPageAreA4", {"--cards-per-page", "4"}, "842 x 595"},
+                      PaperCase{"TwoWithoutPageAreA4", {"--cards-per-page", "2"}, "595 x 842"},
+                      PaperCase{"FourOnLetter", {"--page", "letter", "--cards-per-page", "4"}, "792 x 612"},
+                      PaperCase{"FourOnA5", {"--page", "a5", "--cards-per-page", "4"}, "595 x 420"},
+                      PaperCase{"TwoOnA6", {"--page", "a6", "--cards-per-page", "2"}, "297 x 420"},
+                      // 57 x 43 mm cards.
+                      PaperCase{"FourOnA6Refused", {"--page", "a6", "--cards-per-page", "4"}, nullptr}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// Provoked with names that begin or end with a blank: painted as they stand,
+// and said so, whichever output the list goes to.
+TEST(PainterProgram, OuterBlanksAreWarnedOfInEveryOutputOfAList) {
+    const QList<QStringList> outputs = {{"--output", "cards.pdf"},
+                                        {"--sheet", "sheet.pdf"},
+                                        {"--output", "cards.pdf", "--sheet", "sheet.pdf"},
+                                        {"--output-dir", "."},
+                                        {"--check"}};
+    for (const QStringList& output : outputs) {
+        SCOPED_TRACE(output.join(' ').toStdString());
+        QTemporaryDir dir;
+        QStringList arguments = {"--names", "-", "-q"};
+        for (const QString& a : output) arguments << (a.endsWith(".pdf") || a == "." ? dir.filePath(a) : a);
+        const ProgramRun run = runPainterProgram(arguments, " ana\neva zupancic \nbor\n");
+        EXPECT_EQ(run.exitCode, kExitOk) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("line 1: leading or trailing blanks are part of the name ' ana'"))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("line 2: leading or trailing blanks are part of the name 'eva zupancic '"))
+            << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains("line 3:")) << run.err.toStdString();
+        // Painted all the same: three cards, three names on the sheet.
+        if (output.contains("cards.pdf")) {
+            EXPECT_EQ(pdfImages(dir.filePath("cards.pdf")).size(), 3);
+        }
+        if (output.contains("sheet.pdf")) {
+            const QString text = testing::pdfText(dir.filePath("sheet.pdf"));
+            for (const char* name : {"ana", "eva zupancic", "bor"}) EXPECT_TRUE(text.contains(name)) << name;
+        }
+    }
 }
 
 // Provoked with a list whose only name is refused: no empty document, no
