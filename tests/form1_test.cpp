@@ -617,6 +617,7 @@ TEST_P(PrintWhilePainting, SaysThePictureIsNotFinishedAndOffersToWait) {
     QStringList buttons;
     testing::onNextModal([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) modal->close();  // a print dialog over the unfinished picture: no hang
         ASSERT_NE(box, nullptr) << "no word that the picture is not finished";
         text = box->text();
         informative = box->informativeText();

@@ -183,7 +183,22 @@ void answerPrintDialog(QWidget* modal, std::optional<Paper> paper, const QString
         ASSERT_NE(name, nullptr);
         name->setText(file);
     }
+    // A dialog that asks back (a file name it will not take) fails the test
+    // instead of waiting for an answer that never comes.
+    auto* guard = new QTimer(dialog);
+    guard->setSingleShot(true);
+    QObject::connect(guard, &QTimer::timeout, dialog, [dialog] {
+        QWidget* asked = QApplication::activeModalWidget();
+        if (!asked || asked == dialog) return;
+        ADD_FAILURE() << "the print dialog asked back instead of printing";
+        asked->close();
+    });
+    guard->start(3000);
     dialog->accept();
+    if (dialog->isVisible()) {
+        ADD_FAILURE() << "the print dialog did not print";
+        dialog->reject();
+    }
 }
 
 struct PaperCase {
