@@ -10,11 +10,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
+
+#include <utility>
 
 namespace painter {
 
@@ -75,18 +79,19 @@ Form1::Form1(PainterSession& session, QWidget* parent) : QWidget(parent), sessio
     connect(command3_, &QPushButton::clicked, this, [this] { session_.shrani(); });
     connect(command2_, &QPushButton::clicked, this, &QWidget::close);
 
-    // The picture as it stands, named after the typed name.
+    // Printing and the PDF take the picture as it stands, once it is finished.
     auto card = [this] { return surfaceImage(session_.picture1()); };
-    auto title = [this] { return session_.state().t.isEmpty() ? QStringLiteral("prazno") : session_.state().t; };
     print_ = new QAction(QStringLiteral("Natisni …"), this);
     print_->setShortcut(QKeySequence::Print);
     print_->setShortcutContext(Qt::WindowShortcut);
-    connect(print_, &QAction::triggered, this, [=, this] { printCardWithDialog(this, card(), title()); });
+    connect(print_, &QAction::triggered, this, [=, this] {
+        whenFinished(QStringLiteral("Ko bo dokončana, jo natisnem."),
+                     [=, this] { printCardWithDialog(this, card(), pictureTitle(), suggestedPdfPath()); });
+    });
     savePdf_ = new QAction(QStringLiteral("Shrani kot PDF …"), this);
     connect(savePdf_, &QAction::triggered, this, [=, this] {
-        QString file = title();
-        file.replace(QLatin1Char(' '), QLatin1Char('-'));
-        saveCardPdfWithDialog(this, card(), title(), QDir(session_.platform().folder).filePath(file + ".pdf"));
+        whenFinished(QStringLiteral("Ko bo dokončana, jo shranim kot PDF."),
+                     [=, this] { saveCardPdfWithDialog(this, card(), pictureTitle(), suggestedPdfPath()); });
     });
     picture1_->addAction(print_);
     picture1_->addAction(savePdf_);
@@ -110,6 +115,47 @@ void Form1::open() {
     connect(this, &Form1::closed, qApp, [] { QCoreApplication::exit(0); });
     showMaximized();
     QTimer::singleShot(0, this, [this] { session_.formLoad(); });
+}
+
+QString Form1::pictureTitle() const {
+    return session_.state().t.isEmpty() ? QStringLiteral("prazno") : session_.state().t;
+}
+
+QString Form1::suggestedPdfPath() const {
+    QString file = pictureTitle();
+    file.replace(QLatin1Char(' '), QLatin1Char('-'));
+    return QDir(session_.platform().folder).filePath(file + ".pdf");
+}
+
+void Form1::whenFinished(const QString& afterwards, std::function<void()> use) {
+    if (session_.pictureFinished()) {
+        use();
+        return;
+    }
+    // Asked while the scan lets events run: the picture waits while this is
+    // open, and what is there so far has neither ornaments nor greeting.
+    QMessageBox box(QMessageBox::Information, QGuiApplication::applicationDisplayName(),
+                    QStringLiteral("Slika še ni dokončana."), QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("NotFinished"));
+    box.setInformativeText(afterwards);
+    QPushButton* wait = box.addButton(QStringLiteral("Počakaj"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Prekliči"), QMessageBox::RejectRole);
+    box.setDefaultButton(wait);
+    box.exec();
+    if (box.clickedButton() == wait) waiting_ = std::move(use);
+}
+
+void Form1::pictureBegun() {
+    savedPath_->hide();
+    savedPath_->clear();
+    savedPath_->setToolTip(QString());
+    waiting_ = nullptr;
+}
+
+void Form1::pictureFinished() {
+    if (!waiting_) return;
+    // After the picture cycle has returned, not inside it.
+    QTimer::singleShot(0, this, [use = std::exchange(waiting_, nullptr)] { use(); });
 }
 
 void Form1::showSavedPath(const QString& path) {

@@ -11,6 +11,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
+
 class QAction;
 class QLabel;
 class QPushButton;
@@ -39,8 +41,15 @@ public:
     // shown, empty window), and ends the event loop when the window closes.
     void open();
 
-    // The file a save has written, shown beside the save button.
+    // The file a save has written, shown beside the save button while that
+    // file holds the picture on screen.
     void showSavedPath(const QString& path);
+    // A new picture replaces the one on screen: the path no longer names it,
+    // and a print waiting for the old picture is dropped.
+    void pictureBegun();
+    // The picture on screen is finished: a print or PDF asked for while it
+    // was painted, and waited for, goes ahead now.
+    void pictureFinished();
 
     PictureView* picture1() const { return picture1_; }
     PictureView* picture2() const { return picture2_; }
@@ -67,6 +76,11 @@ protected:
 
 private:
     QPushButton* makeButton(const char* objectName, const QString& caption, const QRect& geometry);
+    // Runs `use` on a finished picture; while the picture is still painted,
+    // says so and offers to run it once the picture is finished.
+    void whenFinished(const QString& afterwards, std::function<void()> use);
+    QString pictureTitle() const;
+    QString suggestedPdfPath() const;
 
     PainterSession& session_;
     PictureView* picture1_;
@@ -77,6 +91,7 @@ private:
     QLabel* savedPath_;
     QAction* print_;
     QAction* savePdf_;
+    std::function<void()> waiting_;  // what runs when the picture is finished
 };
 
 }  // namespace painter

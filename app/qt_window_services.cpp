@@ -55,4 +55,12 @@ void QtWindowServices::saveFailed(const QString& message) {
     QMessageBox::warning(form_, QGuiApplication::applicationDisplayName(), message);
 }
 
+void QtWindowServices::pictureBegun() {
+    if (form_) form_->pictureBegun();
+}
+
+void QtWindowServices::pictureFinished() {
+    if (form_) form_->pictureFinished();
+}
+
 }  // namespace painter

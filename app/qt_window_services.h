@@ -30,6 +30,8 @@ public:
     void refresh() override;
     void saved(const QString& path) override;
     void saveFailed(const QString& message) override;
+    void pictureBegun() override;
+    void pictureFinished() override;
 
 private:
     QPointer<Form1> form_;

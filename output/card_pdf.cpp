@@ -88,6 +88,13 @@ QPageLayout cardPageLayout(const CardLayout& layout) {
 
 bool paintCards(QPagedPaintDevice& device, const CardLayout& layout, int count, const CardPicture& picture) {
     device.setPageLayout(cardPageLayout(layout));
+    return paintCardsOnDevicePage(device, layout, count, picture);
+}
+
+QString cardCreator() { return QStringLiteral("painter " PAINTER_VERSION); }
+
+bool paintCardsOnDevicePage(QPagedPaintDevice& device, const CardLayout& layout, int count,
+                            const CardPicture& picture) {
     const PageGeometry page = pageGeometry(layout, QSizeF(Surface::kPictureWidth, Surface::kPictureHeight),
                                            device.pageLayout().fullRect(QPageLayout::Millimeter).size());
     QPainter painter;
@@ -118,20 +125,36 @@ bool paintCards(QPagedPaintDevice& device, const CardLayout& layout, int count, 
     return painter.end();
 }
 
-Problem writeCardPdf(QIODevice& device, const CardDocument& document) {
+namespace {
+
+// `page`: the paper someone chose, or none for the layout's own.
+Problem writeCardPdfOn(QIODevice& device, const CardDocument& document, const QPageLayout* page) {
     FixedCreationDate fixed(device);
     {
         QPdfWriter writer(&fixed);
         writer.setTitle(document.title);
-        writer.setCreator(QStringLiteral("painter " PAINTER_VERSION));
+        writer.setCreator(cardCreator());
         // 600 dots per inch: fine enough to place each card to a twentieth of a
         // millimetre; the pictures keep their own pixels whatever this is.
         writer.setResolution(600);
-        if (!paintCards(writer, document.layout, document.count, document.picture))
-            return QStringLiteral("the PDF could not be drawn");
+        bool painted = false;
+        if (page) {
+            // The writer draws from the margins' corner: the chosen paper without them.
+            writer.setPageLayout(QPageLayout(page->pageSize(), page->orientation(), QMarginsF(0, 0, 0, 0)));
+            painted = paintCardsOnDevicePage(writer, document.layout, document.count, document.picture);
+        } else {
+            painted = paintCards(writer, document.layout, document.count, document.picture);
+        }
+        if (!painted) return QStringLiteral("the PDF could not be drawn");
     }
     if (!fixed.finish()) return device.errorString();
     return std::nullopt;
+}
+
+}  // namespace
+
+Problem writeCardPdf(QIODevice& device, const CardDocument& document) {
+    return writeCardPdfOn(device, document, nullptr);
 }
 
 QByteArray cardPdfBytes(const QImage& picture, const QString& title, const CardLayout& layout) {
@@ -146,6 +169,11 @@ QByteArray cardPdfBytes(const QImage& picture, const QString& title, const CardL
 
 Problem writeCardPdfFile(const QString& path, const CardDocument& document) {
     return writeFileAtomically(path, [&document](QIODevice& file) { return writeCardPdf(file, document); });
+}
+
+Problem writeCardPdfFile(const QString& path, const CardDocument& document, const QPageLayout& page) {
+    return writeFileAtomically(path,
+                               [&document, &page](QIODevice& file) { return writeCardPdfOn(file, document, &page); });
 }
 
 }  // namespace painter

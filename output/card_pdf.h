@@ -31,6 +31,15 @@ QPageLayout cardPageLayout(const CardLayout& layout);
 // painted on.
 bool paintCards(QPagedPaintDevice& device, const CardLayout& layout, int count, const CardPicture& picture);
 
+// The same cards on the page the device already has, whatever paper and
+// orientation someone chose for it (a print dialog): each card centred in its
+// cell at the largest size that fits, as on the layout's own paper.
+bool paintCardsOnDevicePage(QPagedPaintDevice& device, const CardLayout& layout, int count,
+                            const CardPicture& picture);
+
+// The creator every card document names in its properties.
+QString cardCreator();
+
 struct CardDocument {
     QString title;  // the document's title in its metadata
     CardLayout layout;
@@ -49,5 +58,9 @@ QByteArray cardPdfBytes(const QImage& picture, const QString& title, const CardL
 // The document written to `path` under a temporary name and renamed into
 // place; on failure nothing is left behind.
 [[nodiscard]] Problem writeCardPdfFile(const QString& path, const CardDocument& document);
+
+// The same on the paper and orientation of `page` (a print dialog's choice)
+// instead of the layout's own paper; the cards keep their own margins.
+[[nodiscard]] Problem writeCardPdfFile(const QString& path, const CardDocument& document, const QPageLayout& page);
 
 }  // namespace painter

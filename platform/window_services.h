@@ -30,6 +30,12 @@ public:
     // Outcome of a save: the full path written, or a message for the user.
     virtual void saved(const QString& path) = 0;
     virtual void saveFailed(const QString& message) = 0;
+
+    // A named picture starts to replace the one on screen, and a picture is
+    // finished (field, ornaments, greeting). Whatever was said about the
+    // previous picture stops being true at the first.
+    virtual void pictureBegun() {}
+    virtual void pictureFinished() {}
 };
 
 // A WindowServices that shows nothing: names come from a list, the pump does

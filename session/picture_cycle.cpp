@@ -69,8 +69,12 @@ bool PainterSession::runCycle() {
     AskName(state_, platform_);
     if (platform_.facts) platform_.facts->drawsAtStart = platform_.rng.draws();
     if (cycles_.superseded(cycle)) return false;
+    platform_.window.pictureBegun();
     BuildColorTable(state_, platform_.rng);
-    return NewPicture(state_, platform_, cycle);
+    if (!NewPicture(state_, platform_, cycle)) return false;
+    finishedCycle_ = cycle;
+    platform_.window.pictureFinished();
+    return true;
 }
 
 bool PainterSession::shrani() {

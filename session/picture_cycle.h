@@ -38,6 +38,9 @@ public:
     void izhod();
 
     bool quitRequested() const { return cycles_.stopped(); }
+    // The picture on screen was painted to its end: it is not still being
+    // painted, nor was it overtaken by a newer one.
+    bool pictureFinished() const { return finishedCycle_ != 0 && finishedCycle_ == cycles_.current(); }
     QString lastSavedPath() const { return lastSavedPath_; }
 
     PictureState& state() { return state_; }
@@ -59,6 +62,7 @@ private:
     Platform platform_;
     QString lastSavedPath_;
     std::uint64_t savedCycle_ = 0;  // the picture lastSavedPath_ holds
+    std::uint64_t finishedCycle_ = 0;  // the last picture painted to its end
 };
 
 }  // namespace painter

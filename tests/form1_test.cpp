@@ -4,18 +4,27 @@
 #include "app/form1.h"
 #include "app/picture_view.h"
 #include "app/qt_window_services.h"
+#include "output/picture_file.h"
+#include "modal_dialogs.h"
+#include "pdf_tools.h"
 #include "platform/clock.h"
 #include "platform/random_generator.h"
 #include "platform/surface.h"
+#include "session/first_picture.h"
 #include "session/picture_cycle.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,6 +33,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -41,6 +51,7 @@ public:
     int pumps = 0;
     int clickAtPump = -1;
     QPushButton* clickTarget = nullptr;
+    std::function<void(int pump)> atPump;  // runs before each pump's events
 
     QString askName(const QString&, QPoint) override {
         ++prompts;
@@ -48,6 +59,7 @@ public:
     }
     void processPendingEvents() override {
         ++pumps;
+        if (atPump) atPump(pumps);
         if (pumps == clickAtPump && clickTarget)
             QMetaObject::invokeMethod(clickTarget, &QAbstractButton::click, Qt::QueuedConnection);
         QtWindowServices::processPendingEvents();
@@ -426,6 +438,237 @@ TEST(Form1Commands, ShraniShowsTheWrittenFile) {
     EXPECT_EQ(w.form.savedPathLabel()->toolTip(), written);
     w.form.hide();
 }
+
+// ---------------------------------------------------------------- what the window says
+
+// Lit pixels in the band beside "shrani na C:\wimgx" where the saved file's
+// path is shown, on the screen as the window last painted it.
+int litInPathBand(QWidget& window) {
+    // What the event loop would show by now: a label shown or hidden takes
+    // more than one pass (its update is posted from within another event).
+    for (int pass = 0; pass < 5; ++pass) QApplication::processEvents();
+    const QImage band = onScreen(window).copy(Form1::kSavedPathRect);
+    int lit = 0;
+    for (int y = 0; y < band.height(); ++y)
+        for (int x = 0; x < band.width(); ++x) lit += qGray(band.pixel(x, y)) > 64;
+    return lit;
+}
+
+struct SavedPathCase {
+    const char* name;
+    std::function<void(Window&)> then;  // after "ana novak" was painted and saved
+    bool shown;
+};
+
+void PrintTo(const SavedPathCase& c, std::ostream* os) { *os << c.name; }
+
+class SavedPath : public ::testing::TestWithParam<SavedPathCase> {};
+
+// The path beside the save button names the picture on screen, or nothing:
+// checked in the widget tree and on the screen.
+TEST_P(SavedPath, ShowsOnlyWhileItNamesThePictureOnScreen) {
+    const SavedPathCase& c = GetParam();
+    QTemporaryDir folder;
+    Window w({"ana novak", "bor zupan"}, folder.path());
+    w.form.show();
+    w.session.formLoad();
+    w.form.command3()->click();
+    ASSERT_TRUE(w.form.savedPathLabel()->isVisible());
+    ASSERT_GT(litInPathBand(w.form), 0) << "the path of a save is not on the screen";
+
+    c.then(w);
+    QLabel* label = w.form.savedPathLabel();
+    EXPECT_EQ(label->isVisible(), c.shown);
+    if (c.shown) {
+        EXPECT_EQ(label->toolTip(), w.session.lastSavedPath());
+        EXPECT_GT(litInPathBand(w.form), 0);
+    } else {
+        EXPECT_EQ(label->text(), QString());
+        EXPECT_EQ(label->toolTip(), QString());
+        EXPECT_EQ(litInPathBand(w.form), 0) << "a path shows under a picture it does not name";
+    }
+    w.form.hide();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    After, SavedPath,
+    ::testing::Values(SavedPathCase{"Ponovi", [](Window& w) { w.form.command5()->click(); }, false},
+                      SavedPathCase{"SavedAgain", [](Window& w) { w.form.command3()->click(); }, true},
+                      SavedPathCase{"PonoviAndSaved",
+                                    [](Window& w) {
+                                        w.form.command5()->click();
+                                        w.form.command3()->click();
+                                    },
+                                    true},
+                      SavedPathCase{"PrintCancelled",
+                                    [](Window& w) {
+                                        testing::onNextModal([](QWidget* modal) { modal->close(); });
+                                        w.form.printAction()->trigger();
+                                    },
+                                    true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// While the next picture is painted, the first one's path is already gone.
+TEST(SavedPath, IsGoneWhileTheNextPictureIsPainted) {
+    QTemporaryDir folder;
+    Window w({"ana novak", "bor zupan"}, folder.path());
+    w.form.show();
+    w.session.formLoad();
+    w.form.command3()->click();
+    const int firstPumps = w.services.pumps;
+    bool looked = false, shownWhilePainting = true;
+    int lit = -1;
+    w.services.atPump = [&](int pump) {
+        if (pump != firstPumps + 200) return;
+        looked = true;
+        shownWhilePainting = w.form.savedPathLabel()->isVisible();
+        lit = litInPathBand(w.form);
+    };
+    w.form.command5()->click();
+    ASSERT_TRUE(looked);
+    EXPECT_FALSE(shownWhilePainting);
+    EXPECT_EQ(lit, 0);
+    w.form.hide();
+}
+
+struct AfterAnotherCase {
+    const char* previous;
+    bool likeTheFirstPicture;
+};
+
+void PrintTo(const AfterAnotherCase& c, std::ostream* os) { *os << c.previous; }
+
+class NameAfterAnother : public ::testing::TestWithParam<AfterAnotherCase> {};
+
+// "bor hribar" marks with circles only where the picture is still black and
+// fills them with the colour the previous picture left. After a picture that
+// leaves a colour ("ana novak"), its marks, and from them the sampled colours
+// and the ornaments, all change; after one that leaves black ("ana bizjak")
+// it is its first picture. The first picture is what the command line paints.
+TEST_P(NameAfterAnother, ChangesMarksColoursAndOrnamentsOnlyAfterACarriedColour) {
+    const AfterAnotherCase& c = GetParam();
+    PictureFacts firstFacts;
+    const FirstPicture first("bor hribar", {.facts = &firstFacts});
+    const std::vector<std::uint32_t> firstPixels = pixelsOf(first.surface());
+    EXPECT_EQ(referenceRun("bor hribar").picture, firstPixels) << "a fresh window paints another picture";
+
+    Window w({c.previous, "bor hribar"});
+    w.session.formLoad();
+    const bool carried = w.session.state().fillColor != 0;
+    ASSERT_EQ(carried, !c.likeTheFirstPicture) << "the case no longer shows what it is named for";
+    PictureFacts facts;
+    w.session.platform().facts = &facts;
+    w.form.command5()->click();
+    const std::vector<std::uint32_t> pixels = pixelsOf(w.session.picture1());
+    if (c.likeTheFirstPicture) {
+        EXPECT_EQ(pixels, firstPixels);
+        return;
+    }
+    int differ = 0, firstRowDiffering = -1;
+    for (std::size_t k = 0; k < pixels.size(); ++k)
+        if (pixels[k] != firstPixels[k]) {
+            ++differ;
+            if (firstRowDiffering < 0) firstRowDiffering = static_cast<int>(k / Surface::kPictureWidth);
+        }
+    EXPECT_GT(differ, static_cast<int>(pixels.size() / 2)) << "more than the fills should differ";
+    EXPECT_EQ(firstRowDiffering, 0) << "the marks differ from the first row on";
+    EXPECT_NE(w.session.state().sampletab, first.state().sampletab) << "the sampled colours follow the field";
+    EXPECT_NE(facts.apexColumn, firstFacts.apexColumn) << "the ornaments move with the sampling's draws";
+}
+
+INSTANTIATE_TEST_SUITE_P(Previous, NameAfterAnother,
+                         ::testing::Values(AfterAnotherCase{"ana bizjak", true}, AfterAnotherCase{"ana novak", false}),
+                         [](const auto& info) {
+                             std::string n = info.param.previous;
+                             std::replace(n.begin(), n.end(), ' ', '_');
+                             return n;
+                         });
+
+// Printing asked for while the picture is painted.
+enum class Answer { Cancel, Wait, WaitThenPonovi };
+
+struct UnfinishedCase {
+    const char* name;
+    bool pdf;  // "Shrani kot PDF …" instead of "Natisni …"
+    Answer answer;
+    const char* afterwards;  // the box's second line
+    bool dialogAfterwards;   // the print (or file) dialog opens once finished
+};
+
+void PrintTo(const UnfinishedCase& c, std::ostream* os) { *os << c.name; }
+
+class PrintWhilePainting : public ::testing::TestWithParam<UnfinishedCase> {};
+
+TEST_P(PrintWhilePainting, SaysThePictureIsNotFinishedAndOffersToWait) {
+    const UnfinishedCase& c = GetParam();
+    // The file dialog keeps its history in the user's settings: a test's own.
+    QStandardPaths::setTestModeEnabled(true);
+    const Reference ana = referenceRun("ana");
+    QTemporaryDir folder;
+    Window w({"ana", "bor"}, folder.path());
+    w.form.show();
+    QAction* action = c.pdf ? w.form.savePdfAction() : w.form.printAction();
+    w.services.atPump = [&](int pump) {
+        if (pump == 50) QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+        if (pump == 100 && c.answer == Answer::WaitThenPonovi)
+            QMetaObject::invokeMethod(w.form.command5(), &QAbstractButton::click, Qt::QueuedConnection);
+    };
+    QString text, informative;
+    QStringList buttons;
+    testing::onNextModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) modal->close();  // a print dialog over the unfinished picture: no hang
+        ASSERT_NE(box, nullptr) << "no word that the picture is not finished";
+        text = box->text();
+        informative = box->informativeText();
+        for (QAbstractButton* b : box->buttons()) buttons << b->text();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == (c.answer == Answer::Cancel ? "Prekliči" : "Počakaj")) b->click();
+    });
+    w.session.formLoad();
+    EXPECT_EQ(text, "Slika še ni dokončana.");
+    EXPECT_EQ(informative, QString::fromUtf8(c.afterwards));
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({"Počakaj", "Prekliči"}));
+    if (c.answer != Answer::WaitThenPonovi) {
+        EXPECT_EQ(pixelsOf(w.session.picture1()), ana.picture);
+    }
+
+    // Whatever opens once the cycle is over is answered into a file.
+    int dialogs = 0;
+    const QString file = folder.filePath("ana.pdf");  // also the name the print dialog suggests
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        ++dialogs;
+        if (auto* files = qobject_cast<QFileDialog*>(modal)) files->selectFile(file);
+        static_cast<QDialog*>(modal)->accept();
+    });
+    poll.start(10);
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    poll.stop();
+    EXPECT_EQ(dialogs, c.dialogAfterwards ? 1 : 0);
+    if (c.dialogAfterwards) {
+        const QList<QImage> images = testing::pdfImages(file);
+        ASSERT_EQ(images.size(), 1);
+        EXPECT_EQ(images[0], surfaceImage(w.session.picture1())) << "not the finished picture";
+    }
+    w.form.hide();
+    QStandardPaths::setTestModeEnabled(false);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, PrintWhilePainting,
+    ::testing::Values(
+        UnfinishedCase{"PrintCancelled", false, Answer::Cancel, "Ko bo dokončana, jo natisnem.", false},
+        UnfinishedCase{"PrintWaited", false, Answer::Wait, "Ko bo dokončana, jo natisnem.", true},
+        UnfinishedCase{"PrintWaitedThenPonovi", false, Answer::WaitThenPonovi, "Ko bo dokončana, jo natisnem.",
+                       false},
+        UnfinishedCase{"PdfWaited", true, Answer::Wait, "Ko bo dokončana, jo shranim kot PDF.", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace painter

@@ -95,7 +95,6 @@ def main():
                 jobs.append(("/picture?name=ana&format=gif", {}, 400, None))
 
         lock = threading.Lock()
-        next_job = [0]
         done = [0]
         served = [0] * CONNECTIONS
         wrong = []
@@ -104,12 +103,9 @@ def main():
 
         def client(slot):
             connection = server.connection(timeout=120)
-            while True:
-                with lock:
-                    k = next_job[0]
-                    next_job[0] += 1
-                if k >= REQUESTS:
-                    break
+            # Each connection has its own share of the requests, so one that the
+            # server leaves waiting is seen, however late its thread starts.
+            for k in range(slot, REQUESTS, CONNECTIONS):
                 target, headers, status, body = jobs[k]
                 start = time.monotonic()
                 for attempt in range(2):  # a kept-alive connection the server closed is opened again once
