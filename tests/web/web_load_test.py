@@ -9,13 +9,13 @@ Usage: web_load_test.py PAINTER"""
 
 import http.client
 import os
-import socket
 import sys
 import tempfile
 import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from hostile_client import connect, read_all  # noqa: E402
 from painter_server import PainterServer, painted_file, report  # noqa: E402
 
 REQUESTS, CONNECTIONS = 500, 32
@@ -27,21 +27,12 @@ RSS_SLACK_KIB = 12 * 1024
 def hostile(server, results):
     """Each entry provokes one failure; what came back is recorded."""
     def raw(payload, wait=30):
-        with socket.create_connection(("127.0.0.1", server.port), timeout=wait) as s:
+        with connect(server.port, timeout=wait) as s:
             try:
                 s.sendall(payload)
             except OSError:
                 pass  # the server may close before all of it is sent; the answer is still read
-            data = b""
-            while True:
-                try:
-                    chunk = s.recv(65536)
-                except OSError:
-                    break
-                if not chunk:
-                    break
-                data += chunk
-            return data
+            return read_all(s, wait)
 
     def status_of(data):
         return int(data.split(b" ", 2)[1]) if data.startswith(b"HTTP/1.1 ") else None
