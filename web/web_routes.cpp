@@ -283,9 +283,9 @@ void applyRange(WebResponse& response, const QByteArray& range, const QByteArray
     if (response.status != 200 || range.isEmpty()) return;
     // If-Range compares strongly: a weak tag or a date never matches ours.
     if (!ifRange.isEmpty() && ifRange.trimmed() != tag) return;
-    const QByteArray spec = range.trimmed();
-    if (!spec.startsWith("bytes=")) return;
-    const QByteArray set = spec.mid(6).trimmed();
+    const QByteArray header = range.trimmed();
+    if (!header.startsWith("bytes=")) return;
+    const QByteArray set = header.mid(6).trimmed();
     if (set.contains(',')) return;  // several ranges: the whole answer
     const qsizetype dash = set.indexOf('-');
     if (dash < 0) return;
